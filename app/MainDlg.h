@@ -1,0 +1,66 @@
+#pragma once
+// The one form of the program: the status window and the operations it runs.
+#include <windows.h>
+
+#include <string>
+
+#include "handles.h"
+#include "timer.h"
+
+class TfrmMain {
+public:
+    TfrmMain();
+    ~TfrmMain();
+    TfrmMain(const TfrmMain&) = delete;
+    TfrmMain& operator=(const TfrmMain&) = delete;
+
+    // Handlers.
+    void FormCreate();
+    void FormShow();
+    void CloseTimerTimer();
+
+    // The first top-level window, in Z-order, whose title contains WindowTitle.
+    HWND FindWindowByTitle(const std::wstring& WindowTitle);
+
+    // Document operations.
+    void ExtractThumbnail(const std::wstring& SldFilename);
+    int FillSolidworksProperties(const std::wstring& SldFileName, const std::wstring& PropFileName, int& AnzAkt);
+
+    // Form behaviour.
+    void Show();   // first show: runs FormShow, then brings the window on screen
+    void Close();  // ends the message loop; the form stays as it is
+    void ShowStatusText(const std::wstring& text);
+    HWND Handle() const noexcept { return fHandle.Get(); }
+    HWND StatusLabel() const noexcept { return lbStatus; }
+
+    bool fswdocmgrFound = false;
+    std::wstring AsmFileName;
+    std::wstring ProgrammPfad;
+    std::wstring ProgrammIni;
+
+    TTimer CloseTimer;
+
+private:
+    void CreateFormWindow();
+    void ApplyDpi(UINT dpi);
+    void PlaceWindow();
+    HFONT PanelFont();
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK FormWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK PanelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK LabelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    TWindowHandle fHandle;
+    HWND clientPanel = nullptr;  // child of the form, destroyed with it
+    HWND lbStatus = nullptr;     // child of the panel
+    UINT fDpi = USER_DEFAULT_SCREEN_DPI;
+    TFontHandle fPanelFont;      // made on first use, for the DPI it was made for
+    UINT fPanelFontDpi = 0;
+    bool fShown = false;
+};
+
+extern TfrmMain* frmMain;
+
+// Starts a program (process launching).
+bool ExecuteProcess(const std::wstring& FileName, const std::wstring& Params, const std::wstring& Folder,
+                    bool WaitUntilTerminated, bool WaitUntilIdle, bool RunMinimized, DWORD& ErrorCode);

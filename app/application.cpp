@@ -1,0 +1,117 @@
+#include "application.h"
+
+#include <objbase.h>
+
+#include <vector>
+
+#include "MainDlg.h"
+#include "error_text.h"
+#include "errors.h"
+#include "failure_text.h"
+#include "paths.h"
+#include "os_error.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+
+const wchar_t* const cAppWindowClass = L"TApplication";
+
+std::wstring ModuleFileName() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) RaiseLastOSError();
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring LowerCase(const std::wstring& text) {
+    std::wstring lower = text;
+    if (!lower.empty()) ::CharLowerBuffW(lower.data(), static_cast<DWORD>(lower.size()));
+    return lower;
+}
+
+}  // namespace
+
+TApplication::TApplication() {
+    Application = this;
+    fExeName = ModuleFileName();
+    fTitle = ApplicationTitle(fExeName, &LowerCase);
+}
+
+TApplication::~TApplication() {
+    fHandle.Reset();
+    if (fComInitialized) ::CoUninitialize();
+    if (Application == this) Application = nullptr;
+}
+
+void TApplication::Initialize() {
+    const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    if (FAILED(hr)) throw EOleSysError(L"OLE-Fehler " + HexText(static_cast<unsigned long>(hr), 8, false), hr);
+    fComInitialized = true;
+
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &TApplication::WndProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = cAppWindowClass;
+    if (!::RegisterClassExW(&wc)) RaiseLastOSError();
+    // Hidden, owns nothing on screen; owner of error boxes when no window is active.
+    fHandle.Reset(::CreateWindowExW(0, cAppWindowClass, fTitle.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                    instance, nullptr));
+    if (!fHandle) RaiseLastOSError();
+}
+
+LRESULT CALLBACK TApplication::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void TApplication::Run(TfrmMain& mainForm) {
+    mainForm.Show();
+    MSG msg;
+    while (!fTerminated) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void TApplication::Terminate() {
+    fTerminated = true;
+    // The quit message also ends a modal loop (an error box) that is open now.
+    ::PostQuitMessage(0);
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            fTerminated = true;
+            break;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void TApplication::HandleException(std::exception_ptr failure) {
+    const TFailureText text = DescribeFailure(failure);
+    if (text.Silent) return;
+    HWND owner = ::GetActiveWindow();
+    if (!owner) owner = Handle();
+    ::MessageBoxW(owner, WithFinalDot(text.Message).c_str(), fTitle.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+void ShowApplicationError(std::exception_ptr failure) {
+    const TFailureText text = DescribeFailure(failure);
+    std::wstring module = L"KestrumHelper.exe";
+    wchar_t path[MAX_PATH] = {};
+    if (::GetModuleFileNameW(nullptr, path, MAX_PATH) > 0) module = ExtractFileName(path);
+    // C++ failures carry no code address; the box shows 0 there.
+    const std::wstring message = ApplicationErrorText(text.ClassName, module, 0, text.Message);
+    ::MessageBoxW(nullptr, message.c_str(), L"Anwendungsfehler", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The application object: COM on the GUI thread, the hidden application
+// window, the message loop and the program-wide handling of failures.
+#include <windows.h>
+
+#include <exception>
+#include <string>
+
+#include "handles.h"
+
+class TfrmMain;
+
+class TApplication {
+public:
+    TApplication();
+    ~TApplication();
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+
+    // COM as a single-threaded apartment and the hidden application window.
+    void Initialize();
+    // Shows the main form (its show handler dispatches the command) and runs
+    // the message loop until the program is to end.
+    void Run(TfrmMain& mainForm);
+    // Ends the message loop as soon as control returns to it.
+    void Terminate();
+    bool Terminated() const noexcept { return fTerminated; }
+    // Dispatches every pending window message.
+    void ProcessMessages();
+
+    HWND Handle() const noexcept { return fHandle.Get(); }
+    const std::wstring& Title() const noexcept { return fTitle; }
+    const std::wstring& ExeName() const noexcept { return fExeName; }
+
+    // Shows the error box for the failure being handled (call inside a catch).
+    void HandleException(std::exception_ptr failure);
+
+private:
+    static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    std::wstring fExeName;
+    std::wstring fTitle;
+    bool fComInitialized = false;
+    bool fTerminated = false;
+    TWindowHandle fHandle;
+};
+
+extern TApplication* Application;
+
+// Runs a handler; a failure escaping it is shown in the error box and the
+// program carries on as if the handler had returned.
+template <typename Handler>
+void RunHandler(Handler&& handler) noexcept {
+    try {
+        handler();
+    } catch (...) {
+        Application->HandleException(std::current_exception());
+    }
+}
+
+// The "Anwendungsfehler" box for a failure outside the handlers.
+void ShowApplicationError(std::exception_ptr failure);

@@ -1,0 +1,39 @@
+#include "error_text.h"
+
+#include "paths.h"
+
+std::wstring WithFinalDot(const std::wstring& message) {
+    if (!message.empty() && message.back() > L'.') return message + L".";
+    return message;
+}
+
+std::wstring ApplicationTitle(const std::wstring& programPath, LowerCaseFn lowerCase) {
+    std::wstring name = ExtractFileName(programPath);
+    name = name.substr(0, name.find(L'.'));
+    if (name.size() > 1) name = name.substr(0, 1) + lowerCase(name.substr(1));
+    return name;
+}
+
+std::wstring OsErrorText(unsigned long code, const std::wstring& platformText) {
+    if (code == 0) return L"Ein Aufruf einer Betriebssystemfunktion ist fehlgeschlagen";
+    std::wstring text = platformText;
+    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
+    return L"Systemfehler.  Code: " + std::to_wstring(code) + L".\r\n" + text;
+}
+
+std::wstring HexText(std::uint64_t value, int minDigits, bool upperCase) {
+    const wchar_t* digits = upperCase ? L"0123456789ABCDEF" : L"0123456789abcdef";
+    std::wstring text;
+    do {
+        text.insert(text.begin(), digits[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    while (static_cast<int>(text.size()) < minDigits) text.insert(text.begin(), L'0');
+    return text;
+}
+
+std::wstring ApplicationErrorText(const std::wstring& className, const std::wstring& moduleName,
+                                  std::uint64_t address, const std::wstring& message) {
+    return L"Exception " + className + L" in Modul " + moduleName + L" bei " +
+           HexText(address, 16, true) + L".\r\n" + WithFinalDot(message);
+}

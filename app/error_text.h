@@ -1,0 +1,25 @@
+#pragma once
+// Texts of the error boxes and of operating-system failures.
+#include <cstdint>
+#include <string>
+
+// The message as the error box shows it: a "." is added when the message is
+// not empty and its last character has a code above that of ".".
+std::wstring WithFinalDot(const std::wstring& message);
+
+// The application title: the program file's name without its folder and
+// without everything from its first full stop on, with every character after
+// the first passed through lowerCase.
+using LowerCaseFn = std::wstring (*)(const std::wstring&);
+std::wstring ApplicationTitle(const std::wstring& programPath, LowerCaseFn lowerCase);
+
+// "Systemfehler.  Code: %d." CR LF and the platform text, with trailing blanks,
+// line breaks and dots removed from it; the general text when the code is 0.
+std::wstring OsErrorText(unsigned long code, const std::wstring& platformText);
+
+// Text of the "Anwendungsfehler" box for a failure outside the handlers.
+std::wstring ApplicationErrorText(const std::wstring& className, const std::wstring& moduleName,
+                                  std::uint64_t address, const std::wstring& message);
+
+// value as hexadecimal digits, at least minDigits of them.
+std::wstring HexText(std::uint64_t value, int minDigits, bool upperCase);

@@ -1,0 +1,216 @@
+// The status window: a borderless, topmost form holding a bevelled panel with
+// one centred label, sized for the DPI of its monitor.
+#include "MainDlg.h"
+
+#include "application.h"
+#include "os_error.h"
+
+namespace {
+
+const wchar_t* const cFormClass = L"TfrmMain";
+const wchar_t* const cPanelClass = L"TPanel";
+const wchar_t* const cLabelClass = L"TLabel";
+const wchar_t* const cFormCaption = L"Kestrum";
+
+// Design sizes in pixels at 96 DPI.
+const int cClientWidth = 300;
+const int cClientHeight = 70;
+const int cLabelInset = 2;       // the panel's two 1-pixel bevels
+const int cPanelFontHeight = 16;  // Tahoma bold, 12 points at 96 DPI
+const wchar_t* const cPanelFontFace = L"Tahoma";
+
+int Scale(int value, UINT dpi) { return ::MulDiv(value, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI); }
+
+TfrmMain* FormOf(HWND window) {
+    return reinterpret_cast<TfrmMain*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// Stores the form pointer handed over at creation on each of the form's windows.
+void AttachForm(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+}
+
+void RegisterWindowClass(const wchar_t* name, WNDPROC proc, HINSTANCE instance) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    wc.lpszClassName = name;
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) RaiseLastOSError();
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    const int length = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return text;
+}
+
+}  // namespace
+
+void TfrmMain::CreateFormWindow() {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    RegisterWindowClass(cFormClass, &TfrmMain::FormWndProc, instance);
+    RegisterWindowClass(cPanelClass, &TfrmMain::PanelWndProc, instance);
+    RegisterWindowClass(cLabelClass, &TfrmMain::LabelWndProc, instance);
+
+    // No border and no title bar, above all non-topmost windows, on the task
+    // bar; at (0, 0) until it is placed.
+    fHandle.Reset(::CreateWindowExW(WS_EX_TOPMOST | WS_EX_APPWINDOW, cFormClass, cFormCaption,
+                                    WS_POPUP | WS_CLIPCHILDREN, 0, 0, cClientWidth, cClientHeight, nullptr, nullptr,
+                                    instance, this));
+    if (!fHandle) RaiseLastOSError();
+    clientPanel = ::CreateWindowExW(0, cPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, cClientWidth,
+                                    cClientHeight, Handle(), nullptr, instance, this);
+    if (!clientPanel) RaiseLastOSError();
+    lbStatus = ::CreateWindowExW(0, cLabelClass, L"", WS_CHILD | WS_VISIBLE, cLabelInset, cLabelInset,
+                                 cClientWidth - 2 * cLabelInset, cClientHeight - 2 * cLabelInset, clientPanel,
+                                 nullptr, instance, this);
+    if (!lbStatus) RaiseLastOSError();
+    const UINT dpi = ::GetDpiForWindow(Handle());
+    ApplyDpi(dpi ? dpi : USER_DEFAULT_SCREEN_DPI);
+}
+
+void TfrmMain::ApplyDpi(UINT dpi) {
+    fDpi = dpi;
+    const int width = Scale(cClientWidth, dpi);
+    const int height = Scale(cClientHeight, dpi);
+    const int inset = Scale(cLabelInset, dpi);
+    ::SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(clientPanel, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(lbStatus, nullptr, inset, inset, width - 2 * inset, height - 2 * inset,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HFONT TfrmMain::PanelFont() {
+    if (!fPanelFont || fPanelFontDpi != fDpi) {
+        LOGFONTW font = {};
+        font.lfHeight = -Scale(cPanelFontHeight, fDpi);
+        font.lfWeight = FW_BOLD;
+        font.lfCharSet = DEFAULT_CHARSET;
+        font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+        font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+        font.lfQuality = DEFAULT_QUALITY;
+        font.lfPitchAndFamily = DEFAULT_PITCH;
+        wcscpy_s(font.lfFaceName, LF_FACESIZE, cPanelFontFace);
+        fPanelFont.Reset(::CreateFontIndirectW(&font));
+        fPanelFontDpi = fDpi;
+    }
+    return fPanelFont.Get();
+}
+
+void TfrmMain::Show() {
+    if (!fShown) {
+        fShown = true;
+        RunHandler([this] { FormShow(); });
+    }
+    // A form already closed by its show handler does not come on screen.
+    if (!Application->Terminated() && !::IsWindowVisible(Handle())) {
+        ::ShowWindow(Handle(), SW_SHOWNORMAL);
+        ::UpdateWindow(Handle());
+    }
+}
+
+void TfrmMain::Close() { Application->Terminate(); }
+
+void TfrmMain::ShowStatusText(const std::wstring& text) {
+    ::SetWindowTextW(lbStatus, text.c_str());
+    if (!::IsWindowVisible(Handle())) ::ShowWindow(Handle(), SW_SHOWNORMAL);
+    // Painted now: the work that follows blocks this thread's painting.
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::GdiFlush();
+}
+
+LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_TIMER:
+            if (wParam == CloseTimer.Id()) {
+                if (CloseTimer.OnTimer) RunHandler(CloseTimer.OnTimer);
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            Close();
+            return 0;
+        case WM_DPICHANGED: {
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            ApplyDpi(HIWORD(wParam));
+            ::InvalidateRect(Handle(), nullptr, TRUE);
+            return 0;
+        }
+        default:
+            break;
+    }
+    return ::DefWindowProcW(Handle(), message, wParam, lParam);
+}
+
+LRESULT CALLBACK TfrmMain::FormWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    AttachForm(window, message, lParam);
+    TfrmMain* form = FormOf(window);
+    if (form && form->Handle() == window) return form->HandleMessage(message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TfrmMain::PanelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    AttachForm(window, message, lParam);
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        const HDC dc = ::BeginPaint(window, &paint);
+        RECT rect;
+        ::GetClientRect(window, &rect);
+        // Double bevel: outer lowered, inner raised, one pixel each.
+        ::DrawEdge(dc, &rect, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
+        ::EndPaint(window, &paint);
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TfrmMain::LabelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    AttachForm(window, message, lParam);
+    switch (message) {
+        case WM_PAINT: {
+            TfrmMain* form = FormOf(window);
+            PAINTSTRUCT paint;
+            const HDC dc = ::BeginPaint(window, &paint);
+            RECT client;
+            ::GetClientRect(window, &client);
+            ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+            const std::wstring text = WindowText(window);
+            if (!text.empty() && form) {
+                const HGDIOBJ oldFont = ::SelectObject(dc, form->PanelFont());
+                ::SetBkMode(dc, TRANSPARENT);
+                ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+                // Centred both ways; a carriage return starts a second line.
+                const UINT format = DT_CENTER | DT_NOPREFIX | DT_EXPANDTABS;
+                RECT measured = client;
+                ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, format | DT_CALCRECT);
+                const int textHeight = measured.bottom - measured.top;
+                RECT target = client;
+                target.top = client.top + (client.bottom - client.top - textHeight) / 2;
+                target.bottom = target.top + textHeight;
+                ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &target, format);
+                ::SelectObject(dc, oldFont);
+            }
+            ::EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_SETTEXT: {
+            const LRESULT result = ::DefWindowProcW(window, message, wParam, lParam);
+            ::InvalidateRect(window, nullptr, FALSE);
+            return result;
+        }
+        case WM_ERASEBKGND:
+            return 1;  // the paint fills the whole label
+        default:
+            break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}

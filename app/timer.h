@@ -1,0 +1,33 @@
+#pragma once
+// A window timer in the manner of a form component: enabled, interval, and a
+// handler that the owner window's WM_TIMER runs.
+#include <windows.h>
+
+#include <functional>
+
+class TTimer {
+public:
+    TTimer(UINT_PTR id, UINT interval) : fId(id), fInterval(interval) {}
+    ~TTimer() { Stop(); }
+    TTimer(const TTimer&) = delete;
+    TTimer& operator=(const TTimer&) = delete;
+
+    void SetOwner(HWND owner);
+    void SetEnabled(bool enabled);
+    void SetInterval(UINT interval);
+    bool Enabled() const noexcept { return fEnabled; }
+    UINT Interval() const noexcept { return fInterval; }
+    UINT_PTR Id() const noexcept { return fId; }
+
+    std::function<void()> OnTimer;
+
+private:
+    void Update();
+    void Stop();
+
+    UINT_PTR fId;
+    UINT fInterval;
+    bool fEnabled = false;
+    bool fRunning = false;
+    HWND fOwner = nullptr;
+};

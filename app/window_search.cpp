@@ -1,0 +1,41 @@
+// Finding the main product's window and placing the status window over it.
+#include "MainDlg.h"
+
+#include <string_view>
+
+#include "placement.h"
+
+namespace {
+const wchar_t* const cMainProductTitleWord = L"KesTrum";
+const int cTitleBufferSize = 255;  // characters, terminator included
+}  // namespace
+
+HWND TfrmMain::FindWindowByTitle(const std::wstring& WindowTitle) {
+    // The form is topmost, so the topmost windows come first in this order;
+    // hidden and minimised windows are not skipped.
+    HWND window = ::GetWindow(Handle(), GW_HWNDFIRST);
+    while (window) {
+        wchar_t title[cTitleBufferSize] = {};
+        const int length = ::GetWindowTextW(window, title, cTitleBufferSize);
+        if (std::wstring_view(title, length > 0 ? length : 0).find(WindowTitle) != std::wstring_view::npos)
+            return window;
+        window = ::GetWindow(window, GW_HWNDNEXT);
+    }
+    return nullptr;
+}
+
+void TfrmMain::PlaceWindow() {
+    RECT rect = {};
+    const HWND mainProduct = FindWindowByTitle(cMainProductTitleWord);
+    if (!mainProduct || !::GetWindowRect(mainProduct, &rect)) {
+        MONITORINFO info = {};
+        info.cbSize = sizeof(info);
+        const HMONITOR monitor = ::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST);
+        if (::GetMonitorInfoW(monitor, &info))
+            rect = info.rcWork;
+        else
+            ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &rect, 0);
+    }
+    const TPointI origin = PlacementOrigin(TRectI{rect.left, rect.top, rect.right, rect.bottom});
+    ::SetWindowPos(Handle(), nullptr, origin.X, origin.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
