@@ -10,7 +10,7 @@ export DEBIAN_FRONTEND=noninteractive
 PACKAGES=(
   cmake make g++ clang python3
   g++-mingw-w64-x86-64-posix
-  wine64 fonts-wine xvfb xauth x11-apps netpbm
+  wine64 fonts-wine fonts-dejavu-extra xvfb xauth x11-apps netpbm
   nasm libjpeg62-turbo-dev
   libgtest-dev googletest
   dpkg-dev

@@ -93,5 +93,8 @@ ENV
 source "$PREFIX/env.sh"
 timeout 180 "$WINE_LOADER" wineboot -i >/dev/null 2>&1
 timeout 60 "$WINE_SERVER" -w >/dev/null 2>&1 || true
+# Debian's Wine has no Tahoma; a condensed sans of similar width stands in.
+timeout 60 "$WINE_LOADER" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /t REG_SZ \
+  /d 'DejaVu Sans Condensed' /f >/dev/null 2>&1
 set_dpi "$DPI"
 echo "prefix.sh: $PREFIX ready on display :$DISPLAY_NUM at $DPI DPI"

@@ -1,0 +1,10 @@
+#pragma once
+// Text of a failure to create a COM object.
+#include <cstdint>
+#include <string>
+
+// systemText (the platform's text for code), or "OLE-Fehler %.8x" with the
+// code when that is empty, then ", ClassID: " and classIdText, the class
+// identifier in braces.
+std::wstring ComObjectFailureText(std::uint32_t code, const std::wstring& systemText,
+                                  const std::wstring& classIdText);

@@ -1,0 +1,27 @@
+#pragma once
+// Creating COM objects and asking them for interfaces, with the program's failures.
+#include <windows.h>
+#include <unknwn.h>
+#include <wrl/client.h>
+
+#include <string>
+
+#include "errors.h"
+
+// An object of the class, in-process or local server, as IUnknown. A failure
+// raises EOleSysError with ComObjectFailureText.
+Microsoft::WRL::ComPtr<IUnknown> CreateComObject(REFCLSID classId);
+
+// The identifier in braces: "{00000000-0000-0000-0000-000000000000}".
+std::wstring GuidText(REFGUID guid);
+
+// The interface iid of source. No source gives no interface and no failure;
+// a source that refuses the interface raises EIntfCastError.
+template <typename T>
+Microsoft::WRL::ComPtr<T> InterfaceCast(IUnknown* source, REFIID iid) {
+    Microsoft::WRL::ComPtr<T> result;
+    if (!source) return result;
+    const HRESULT hr = source->QueryInterface(iid, reinterpret_cast<void**>(result.GetAddressOf()));
+    if (FAILED(hr) || !result) throw EIntfCastError();
+    return result;
+}

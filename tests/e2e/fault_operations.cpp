@@ -1,0 +1,62 @@
+// Operations for the test build of the program (bin/fault/KestrumHelper.exe):
+// the real form, entry and error handling, with operations that fail or
+// report counts as the environment asks.
+//   KESTRUM_FAULT_MESSAGE  the operation raises a failure with this message
+//   KESTRUM_FAULT_KIND     "abort" raises the silent kind instead
+//   KESTRUM_FAULT_COUNTS   "NEW,UPDATED": the property update reports these
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+#include "MainDlg.h"
+#include "errors.h"
+
+namespace {
+
+bool ReadVariable(const wchar_t* name, std::wstring& value) {
+    wchar_t buffer[1024] = {};
+    const DWORD length = GetEnvironmentVariableW(name, buffer, 1024);
+    if (length == 0 || length >= 1024) return false;
+    value.assign(buffer, length);
+    return true;
+}
+
+void FailWhenAsked() {
+    std::wstring kind, message;
+    if (ReadVariable(L"KESTRUM_FAULT_KIND", kind) && kind == L"abort") throw EAbort();
+    if (ReadVariable(L"KESTRUM_FAULT_MESSAGE", message)) {
+        // Escapes written as \r and \n stand for the control characters.
+        std::wstring text;
+        for (std::size_t i = 0; i < message.size(); ++i) {
+            if (message[i] == L'\\' && i + 1 < message.size() && (message[i + 1] == L'r' || message[i + 1] == L'n')) {
+                text += message[i + 1] == L'r' ? L'\r' : L'\n';
+                ++i;
+            } else {
+                text += message[i];
+            }
+        }
+        throw Exception(text);
+    }
+}
+
+}  // namespace
+
+void TfrmMain::ExtractThumbnail(const std::wstring&) { FailWhenAsked(); }
+
+int TfrmMain::FillSolidworksProperties(const std::wstring&, const std::wstring&, int& AnzAkt) {
+    FailWhenAsked();
+    std::wstring counts;
+    int created = 0;
+    if (ReadVariable(L"KESTRUM_FAULT_COUNTS", counts)) {
+        wchar_t* rest = nullptr;
+        created = static_cast<int>(std::wcstol(counts.c_str(), &rest, 10));
+        if (rest && *rest == L',') AnzAkt = static_cast<int>(std::wcstol(rest + 1, nullptr, 10));
+    }
+    return created;
+}
+
+bool ExecuteProcess(const std::wstring&, const std::wstring&, const std::wstring&, bool, bool, bool, DWORD&) {
+    FailWhenAsked();
+    return true;
+}

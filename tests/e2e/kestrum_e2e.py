@@ -1,0 +1,251 @@
+"""Helpers for the end-to-end tests: run the real program under Wine, look at
+its windows with winprobe, and take screenshots of the Xvfb screen.
+
+The environment comes from PREFIX_DIR/env.sh (tests/e2e/prefix.sh) and from
+ctest (KESTRUM_BIN, KESTRUM_ARTIFACTS, KESTRUM_SOURCE)."""
+
+import os
+import subprocess
+import time
+import unittest
+
+BIN = os.environ.get("KESTRUM_BIN", "")
+ARTIFACTS = os.environ.get("KESTRUM_ARTIFACTS", "")
+SOURCE = os.environ.get("KESTRUM_SOURCE", "")
+WINE = os.environ.get("WINE", "")
+WINESERVER = os.environ.get("WINESERVER", "")
+
+HELPER = os.path.join(BIN, "KestrumHelper.exe")
+FAULT_HELPER = os.path.join(BIN, "fault", "KestrumHelper.exe")
+
+WS_CAPTION = 0x00C00000
+WS_BORDER = 0x00800000
+WS_THICKFRAME = 0x00040000
+WS_DLGFRAME = 0x00400000
+WS_EX_TOPMOST = 0x00000008
+WS_EX_APPWINDOW = 0x00040000
+SS_TYPEMASK = 0x1F
+SS_ICON = 0x03
+
+
+def require_prefix(test_case):
+    if not (WINE and os.environ.get("WINEPREFIX") and os.environ.get("DISPLAY") and BIN):
+        raise unittest.SkipTest("no Wine test prefix: run through scripts/test.sh")
+
+
+def unescape(text):
+    out, i = [], 0
+    while i < len(text):
+        c = text[i]
+        if c == "\\" and i + 1 < len(text):
+            nxt = text[i + 1]
+            out.append({"r": "\r", "n": "\n", "t": "\t", "\\": "\\"}.get(nxt, nxt))
+            i += 2
+        else:
+            out.append(c)
+            i += 1
+    return "".join(out)
+
+
+class Window:
+    def __init__(self, fields, with_id=False):
+        if with_id:
+            self.hwnd, self.ctrl_id = fields[0], int(fields[1])
+            fields = [fields[0]] + fields[2:]
+        else:
+            self.ctrl_id = None
+            self.hwnd = fields[0]
+        self.text = unescape(fields[1])
+        self.cls = unescape(fields[2])
+        self.rect = tuple(int(v) for v in fields[3].split(","))
+        self.style = int(fields[4], 16)
+        self.exstyle = int(fields[5], 16)
+        self.visible = fields[6] == "1"
+        self.pid = int(fields[7])
+
+    @property
+    def size(self):
+        return (self.rect[2] - self.rect[0], self.rect[3] - self.rect[1])
+
+    def __repr__(self):
+        return "Window(%s %r %r %r)" % (self.hwnd, self.text, self.cls, self.rect)
+
+
+def wine(args, timeout=60, env=None, **kwargs):
+    """Runs a Windows program to its end; returns the CompletedProcess."""
+    return subprocess.run(["timeout", "--kill-after=5", str(timeout), WINE] + list(args),
+                          capture_output=True, timeout=timeout + 15, env=env, **kwargs)
+
+
+def start(args, env=None):
+    """Starts a Windows program and returns its Popen."""
+    full_env = dict(os.environ)
+    if env:
+        full_env.update(env)
+    return subprocess.Popen([WINE] + list(args), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                            env=full_env)
+
+
+def stop(proc):
+    if proc.poll() is None:
+        proc.kill()
+        try:
+            proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            pass
+    if proc.stdout:
+        proc.stdout.close()
+
+
+def probe(*args):
+    result = wine([os.path.join(BIN, "winprobe.exe")] + list(args), timeout=30)
+    return result.returncode, result.stdout.decode("utf-8", "replace")
+
+
+def top_windows():
+    _, out = probe("list")
+    return [Window(line.split("\t")) for line in out.splitlines() if line.count("\t") >= 7]
+
+
+def child_windows(hwnd):
+    _, out = probe("texts", hwnd)
+    return [Window(line.split("\t"), with_id=True) for line in out.splitlines() if line.count("\t") >= 8]
+
+
+def status_windows():
+    return [w for w in top_windows() if w.cls == "TfrmMain"]
+
+
+def wait_for(predicate, timeout=20, interval=0.2):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            return value
+        time.sleep(interval)
+
+
+def wait_status_window(timeout=20, visible=True, text=None, interval=0.2):
+    """The status window once it exists (and is visible, and shows text)."""
+    def find():
+        for w in status_windows():
+            if visible and not w.visible:
+                continue
+            if text is not None and label_text(w) != text:
+                continue
+            return w
+        return None
+    return wait_for(find, timeout, interval)
+
+
+def label_text(status_window):
+    labels = [c for c in child_windows(status_window.hwnd) if c.cls == "TLabel"]
+    return labels[0].text if labels else None
+
+
+def dialog(wait=20, press=False):
+    """The first visible dialog box: (dialog Window, child Windows) or None."""
+    args = ["dialog", "--wait", str(wait)]
+    if press:
+        args.append("--press")
+    rc, out = probe(*args)
+    if rc != 0:
+        return None
+    lines = [line.split("\t") for line in out.splitlines()]
+    box = Window(lines[0])
+    children = [Window(f, with_id=True) for f in lines[1:] if len(f) >= 9]
+    return box, children
+
+
+def start_main_window(title, rect, hidden=False):
+    """Starts the stand-in main product window; rect is (left, top, width, height)."""
+    args = [os.path.join(BIN, "mainwindow.exe"), "--title", title, "--rect"] + [str(v) for v in rect]
+    if hidden:
+        args.append("--hidden")
+    proc = start(args)
+    line = proc.stdout.readline().decode("utf-8", "replace")
+    if not line.startswith("ready"):
+        stop(proc)
+        raise RuntimeError("mainwindow did not start: %r" % line)
+    return proc
+
+
+def screenshot_ppm():
+    """The whole Xvfb screen as (width, height, bytes RGB)."""
+    xwd = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, timeout=30, check=True)
+    pnm = subprocess.run(["xwdtopnm"], input=xwd.stdout, capture_output=True, timeout=30, check=True).stdout
+    ppm = subprocess.run(["pamdepth", "255"], input=pnm, capture_output=True, timeout=30, check=True).stdout
+    return parse_ppm(ppm)
+
+
+def parse_ppm(data):
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":
+            pos = data.index(b"\n", pos) + 1
+            continue
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    if fields[0] != b"P6" or int(fields[3]) != 255:
+        raise ValueError("unexpected PPM header %r" % fields)
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, data[pos + 1:pos + 1 + width * height * 3]
+
+
+def pixels(shot, rect):
+    width, height, data = shot
+    left, top, right, bottom = rect
+    for y in range(max(top, 0), min(bottom, height)):
+        row = y * width * 3
+        for x in range(max(left, 0), min(right, width)):
+            i = row + x * 3
+            yield data[i], data[i + 1], data[i + 2]
+
+
+def save_png(rect, path):
+    """Saves the screen area rect (left, top, right, bottom) as a PNG file."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    left, top, right, bottom = rect
+    pipeline = ("xwd -root -silent | xwdtopnm 2>/dev/null | pnmcut -left %d -top %d -width %d -height %d "
+                "| pnmtopng > '%s'" % (left, top, right - left, bottom - top, path))
+    subprocess.run(["bash", "-o", "pipefail", "-c", pipeline], check=True, timeout=60)
+
+
+def leftovers():
+    """Windows that a test's programs may have left behind."""
+    return [w for w in top_windows()
+            if w.cls in ("TfrmMain", "KestrumMainWindowStandIn") or (w.cls == "#32770" and w.visible)]
+
+
+class WineTestCase(unittest.TestCase):
+    """Starts each test with no program of an earlier one on screen, and ends
+    the programs it started."""
+
+    def setUp(self):
+        require_prefix(self)
+        self.procs = []
+        for window in leftovers():
+            probe("kill", window.hwnd)
+        wait_for(lambda: not leftovers(), timeout=20)
+
+    def tearDown(self):
+        for proc in self.procs:
+            stop(proc)
+        wait_for(lambda: not leftovers(), timeout=10)
+
+    def launch(self, args, exe=None, env=None):
+        proc = start([exe or HELPER] + list(args), env=env)
+        self.procs.append(proc)
+        return proc
+
+    def main_window(self, title, rect, hidden=False):
+        proc = start_main_window(title, rect, hidden)
+        self.procs.append(proc)
+        return proc

@@ -1,0 +1,89 @@
+"""Failures escaping a handler: the error box and how the program goes on.
+Runs the test build of the program, whose operations fail on request."""
+
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import kestrum_e2e as k  # noqa: E402
+
+PREVIEW_TEXT = "Preview wird aktualisiert..."
+MSGBOX_TEXT_ID = 0xFFFF
+
+
+def box_parts(children):
+    texts = [c.text for c in children if c.cls == "Static" and c.ctrl_id == MSGBOX_TEXT_ID]
+    icons = [c for c in children if c.cls == "Static" and (c.style & k.SS_TYPEMASK) == k.SS_ICON]
+    buttons = [c for c in children if c.cls == "Button" and c.visible]
+    return texts, icons, buttons
+
+
+def red_share(rect):
+    """Share of clearly red pixels in a screen area (the stop icon is red)."""
+    shot = k.screenshot_ppm()
+    all_pixels = list(k.pixels(shot, rect))
+    red = [p for p in all_pixels if p[0] > 150 and p[1] < 90 and p[2] < 90]
+    return len(red) / max(len(all_pixels), 1)
+
+
+class ErrorBoxTest(k.WineTestCase):
+    def launch_fault(self, args, **env):
+        return self.launch(args, exe=k.FAULT_HELPER, env=env)
+
+    def test_failure_in_preview_shows_box_then_timer_ends_the_program(self):
+        started = time.monotonic()
+        proc = self.launch_fault(["/T", r"C:\Docs\Part1.sldprt"], KESTRUM_FAULT_MESSAGE="Datei fehlt")
+        found = k.dialog(wait=20)
+        self.assertIsNotNone(found, "no error box")
+        box, children = found
+        self.assertEqual(box.text, "Kestrumhelper")
+        texts, icons, buttons = box_parts(children)
+        self.assertEqual(texts, ["Datei fehlt."])
+        self.assertEqual([b.text for b in buttons], ["OK"])
+        self.assertEqual(len(icons), 1)
+        self.assertGreater(red_share(icons[0].rect), 0.2, "the icon is not the stop icon")
+        # The status text shown before the failure stays while the box is up.
+        self.assertEqual(k.label_text(k.wait_status_window()), PREVIEW_TEXT)
+
+        self.assertIsNotNone(k.dialog(wait=1, press=True))
+        self.assertTrue(k.wait_for(lambda: k.dialog(wait=0) is None, timeout=10), "box not dismissed")
+        window = k.wait_status_window(text=PREVIEW_TEXT)
+        self.assertIsNotNone(window, "status window gone after the box")
+        self.assertIsNone(proc.poll(), "ended before the close timer")
+        # The close timer, enabled before the operation, ends the program.
+        self.assertEqual(proc.wait(timeout=60), 0)
+        elapsed = time.monotonic() - started
+        self.assertGreater(elapsed, 35)
+        self.assertLess(elapsed, 50)
+
+    def test_box_text_follows_the_dot_rule(self):
+        # "/O" shows no status text; after the box the window stays with an empty label.
+        cases = [("Letter", "Datei fehlt", "Datei fehlt."),
+                 ("FullStop", "Schon da.", "Schon da."),
+                 ("Exclamation", "Abbruch!", "Abbruch!"),
+                 ("Parenthesis", "Fehler (5)", "Fehler (5)"),
+                 ("Umlaut", "Gr\u00f6\u00dfe", "Gr\u00f6\u00dfe.")]
+        for name, message, shown in cases:
+            with self.subTest(name):
+                proc = self.launch_fault(["/O", r"C:\Tools\app.exe", r"C:\Docs\a.pdf"], KESTRUM_FAULT_MESSAGE=message)
+                found = k.dialog(wait=20, press=True)
+                self.assertIsNotNone(found, "no error box")
+                texts, _, _ = box_parts(found[1])
+                self.assertEqual(texts, [shown])
+                window = k.wait_status_window()
+                self.assertIsNotNone(window)
+                self.assertEqual(k.label_text(window), "")
+                k.stop(proc)
+                k.wait_for(lambda: not k.leftovers(), timeout=10)
+
+    def test_silent_failure_shows_no_box(self):
+        self.launch_fault(["/T", r"C:\Docs\Part1.sldprt"], KESTRUM_FAULT_KIND="abort")
+        window = k.wait_status_window(text=PREVIEW_TEXT)
+        self.assertIsNotNone(window)
+        self.assertIsNone(k.dialog(wait=3))
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,151 @@
+"""The status window and the command dispatch, end to end under Wine."""
+
+import os
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import kestrum_e2e as k  # noqa: E402
+
+REFERENCE_TEXT = "Referenz wird ge\u00e4ndert..."
+MAIN_TITLE = "Projekt - KesTrum 2024"
+
+
+def expected_origin(rect):
+    """Placement rule with division truncating toward zero (Python // floors)."""
+    left, top, right, bottom = rect
+    return (left + int((right - left) / 2) - 150, top + int((bottom - top) / 2) - 35)
+
+
+class StatusWindowTest(k.WineTestCase):
+    def assert_status_window_at(self, window, origin, size=(300, 70)):
+        self.assertEqual((window.rect[0], window.rect[1]), origin, window)
+        self.assertEqual(window.size, size, window)
+
+    def test_no_arguments_ends_at_once(self):
+        started = time.monotonic()
+        result = k.wine([k.HELPER], timeout=60)
+        self.assertEqual(result.returncode, 0)
+        self.assertLess(time.monotonic() - started, 20)
+        self.assertEqual(k.status_windows(), [])
+
+    def test_lower_case_switch_leaves_an_empty_window(self):
+        proc = self.launch(["/t", r"C:\Docs\Part1.sldprt"])
+        window = k.wait_status_window()
+        self.assertIsNotNone(window, "no status window")
+        self.assertEqual(window.text, "Kestrum")
+        self.assertEqual(k.label_text(window), "")
+        time.sleep(2)
+        self.assertIsNone(proc.poll(), "the program ended although no switch matched")
+
+    def test_notice_over_the_main_product_window(self):
+        self.main_window(MAIN_TITLE, (100, 50, 800, 600))
+        started = time.monotonic()
+        proc = self.launch(["/R"])
+        window = k.wait_status_window(text=REFERENCE_TEXT)
+        self.assertIsNotNone(window, "no status window with the notice")
+        self.assertEqual(window.text, "Kestrum")
+        self.assertTrue(window.exstyle & k.WS_EX_TOPMOST, "not topmost")
+        self.assertTrue(window.exstyle & k.WS_EX_APPWINDOW, "not on the task bar")
+        self.assertFalse(window.style & (k.WS_CAPTION | k.WS_BORDER | k.WS_THICKFRAME | k.WS_DLGFRAME),
+                         "has a border or title bar")
+        self.assert_status_window_at(window, expected_origin((100, 50, 900, 650)))
+        children = k.child_windows(window.hwnd)
+        label = [c for c in children if c.cls == "TLabel"][0]
+        self.assertEqual(label.rect, (window.rect[0] + 2, window.rect[1] + 2,
+                                      window.rect[2] - 2, window.rect[3] - 2))
+        # Ends by itself 36 s after the notice came up.
+        code = proc.wait(timeout=60)
+        elapsed = time.monotonic() - started
+        self.assertEqual(code, 0)
+        self.assertGreater(elapsed, 35)
+        self.assertLess(elapsed, 50)
+
+    def test_notice_on_the_work_area_without_a_main_window(self):
+        self.launch(["/R"])
+        window = k.wait_status_window(text=REFERENCE_TEXT)
+        self.assertIsNotNone(window)
+        # Xvfb screen of 1280 x 1024 without a task bar: the work area is the screen.
+        self.assert_status_window_at(window, expected_origin((0, 0, 1280, 1024)))
+
+    def test_hidden_window_higher_in_z_order_wins(self):
+        self.main_window(MAIN_TITLE, (100, 50, 800, 600))
+        self.main_window("Zweites Fenster - KesTrum", (-700, 300, 501, 301), hidden=True)
+        self.launch(["/R"])
+        window = k.wait_status_window(text=REFERENCE_TEXT)
+        self.assertIsNotNone(window)
+        self.assert_status_window_at(window, expected_origin((-700, 300, -199, 601)))
+
+    def test_title_with_lower_case_t_does_not_match(self):
+        self.main_window("Projekt - Kestrum 2024", (100, 50, 800, 600))
+        self.launch(["/R"])
+        window = k.wait_status_window(text=REFERENCE_TEXT)
+        self.assertIsNotNone(window)
+        self.assert_status_window_at(window, expected_origin((0, 0, 1280, 1024)))
+
+    def test_property_result_shows_two_lines_then_ends(self):
+        cases = [
+            ("2,0", "2 Properties neu angelegt...\rkeine Properties aktualisiert..."),
+            ("1,3", " ein Propertie neu angelegt...\r3 Properties aktualisiert..."),
+        ]
+        for counts, text in cases:
+            with self.subTest(counts=counts):
+                started = time.monotonic()
+                proc = self.launch(["/P", r"C:\Docs\Part1.sldprt", r"C:\Docs\props.txt"], exe=k.FAULT_HELPER,
+                                   env={"KESTRUM_FAULT_COUNTS": counts})
+                window = k.wait_status_window(text=text, timeout=20, interval=0.05)
+                self.assertIsNotNone(window, "result text not shown")
+                if counts == "1,3" and k.ARTIFACTS:
+                    k.save_png(window.rect, os.path.join(k.ARTIFACTS, "status-window-two-lines.png"))
+                self.assertEqual(proc.wait(timeout=30), 0)
+                self.assertLess(time.monotonic() - started, 20)
+
+    def test_real_program_property_switch_without_document_manager(self):
+        # No Document Manager: nothing is done, the counts are 0 and 0.
+        started = time.monotonic()
+        proc = self.launch(["/P", r"C:\Docs\Part1.sldprt", r"C:\Docs\props.txt"])
+        self.assertEqual(proc.wait(timeout=30), 0)
+        self.assertLess(time.monotonic() - started, 20)
+
+    def test_preview_and_open_switches_end_at_once(self):
+        for args in (["/T", r"C:\Docs\Part1.sldprt"], ["/O", r"C:\windows\notepad.exe", r"C:\x.txt"]):
+            with self.subTest(switch=args[0]):
+                started = time.monotonic()
+                result = k.wine([k.HELPER] + args, timeout=60)
+                self.assertEqual(result.returncode, 0)
+                self.assertLess(time.monotonic() - started, 20)
+
+
+class HighDpiTest(k.WineTestCase):
+    """144 DPI scales the window, not the placement offsets."""
+
+    def setUp(self):
+        super().setUp()
+        self.set_dpi(144)
+
+    def tearDown(self):
+        super().tearDown()
+        self.set_dpi(96)
+
+    @staticmethod
+    def set_dpi(dpi):
+        prefix_dir = os.path.dirname(os.environ["WINEPREFIX"])
+        subprocess.run([os.path.join(k.SOURCE, "tests", "e2e", "prefix.sh"), "--dpi", str(dpi), prefix_dir],
+                       check=True, timeout=180)
+
+    def test_window_scales_to_450_by_105(self):
+        self.main_window(MAIN_TITLE, (100, 50, 800, 600))
+        self.launch(["/R"])
+        window = k.wait_status_window(text=REFERENCE_TEXT)
+        self.assertIsNotNone(window)
+        self.assertEqual(window.size, (450, 105))
+        self.assertEqual((window.rect[0], window.rect[1]), expected_origin((100, 50, 900, 650)))
+        label = [c for c in k.child_windows(window.hwnd) if c.cls == "TLabel"][0]
+        self.assertEqual(label.rect, (window.rect[0] + 3, window.rect[1] + 3,
+                                      window.rect[2] - 3, window.rect[3] - 3))
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,60 @@
+// The class object and the SwDMClassFactory object it makes.
+#include <new>
+
+#include "com_object.h"
+#include "fault_injection.h"
+#include "standin_objects.h"
+
+namespace {
+
+class TSwDMClassFactory final : public TComObject<ISwDMClassFactory> {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (iid == IID_IUnknown) return Hand(static_cast<ISwDMClassFactory*>(this), object);
+        if (iid == IID_ISwDMClassFactory && !FaultActive(TFault::ClassFactory)) {
+            return Hand(static_cast<ISwDMClassFactory*>(this), object);
+        }
+        return Hand(nullptr, object);
+    }
+
+    // Any license is taken; it is neither kept nor shown.
+    HRESULT STDMETHODCALLTYPE GetApplication(BSTR /*License*/, ISwDMApplication** application) override {
+        if (!application) return E_POINTER;
+        *application = nullptr;
+        if (FaultActive(TFault::Application)) return E_FAIL;
+        *application = NewApplication();
+        return *application ? S_OK : E_OUTOFMEMORY;
+    }
+};
+
+class TClassObject final : public TComObject<IClassFactory> {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (iid == IID_IUnknown || iid == IID_IClassFactory) return Hand(static_cast<IClassFactory*>(this), object);
+        return Hand(nullptr, object);
+    }
+
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        auto* factory = new (std::nothrow) TSwDMClassFactory();
+        if (!factory) return E_OUTOFMEMORY;
+        const HRESULT hr = factory->QueryInterface(iid, object);
+        factory->Release();
+        return hr;
+    }
+
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+        if (lock) {
+            ModuleLock();
+        } else {
+            ModuleUnlock();
+        }
+        return S_OK;
+    }
+};
+
+}  // namespace
+
+IClassFactory* NewClassObject() { return new (std::nothrow) TClassObject(); }

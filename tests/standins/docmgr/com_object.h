@@ -1,0 +1,44 @@
+#pragma once
+// Reference counting of the server's objects, and the count of live objects
+// and server locks that tells whether the DLL may be unloaded.
+#include <windows.h>
+#include <unknwn.h>
+
+#include <atomic>
+
+void ModuleLock() noexcept;
+void ModuleUnlock() noexcept;
+bool ModuleInUse() noexcept;
+HMODULE ModuleHandle() noexcept;
+
+// Base of an object that implements Interfaces; the derived class supplies
+// QueryInterface. Objects start with one reference.
+template <typename... Interfaces>
+class TComObject : public Interfaces... {
+public:
+    TComObject(const TComObject&) = delete;
+    TComObject& operator=(const TComObject&) = delete;
+
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++fReferences; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --fReferences;
+        if (left == 0) delete this;
+        return left;
+    }
+
+protected:
+    TComObject() noexcept { ModuleLock(); }
+    virtual ~TComObject() { ModuleUnlock(); }
+
+    // Hands out itf with a reference, or E_NOINTERFACE when it is null.
+    static HRESULT Hand(IUnknown* itf, void** out) noexcept {
+        if (!out) return E_POINTER;
+        *out = itf;
+        if (!itf) return E_NOINTERFACE;
+        itf->AddRef();
+        return S_OK;
+    }
+
+private:
+    std::atomic<ULONG> fReferences{1};
+};

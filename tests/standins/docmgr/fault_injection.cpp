@@ -1,0 +1,40 @@
+#include "fault_injection.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+const wchar_t* const cFaultVariable = L"KESTRUM_DOCMGR_FAULT";
+
+const wchar_t* FaultName(TFault fault) {
+    switch (fault) {
+        case TFault::ClassFactory: return L"classfactory";
+        case TFault::Application: return L"application";
+        case TFault::Document: return L"document";
+        case TFault::Revision10: return L"revision10";
+        case TFault::Save: return L"save";
+        case TFault::Preview: return L"preview";
+        case TFault::NotPicture: return L"notpicture";
+        case TFault::Add: return L"add";
+        case TFault::EmptyPicture: return L"emptypicture";
+    }
+    return L"";
+}
+
+std::wstring FaultVariable() {
+    const DWORD size = ::GetEnvironmentVariableW(cFaultVariable, nullptr, 0);
+    if (size == 0) return std::wstring();
+    std::wstring value(size, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(cFaultVariable, value.data(), size);
+    value.resize(length < size ? length : 0);
+    return value;
+}
+
+}  // namespace
+
+bool FaultActive(TFault fault) {
+    const std::wstring list = L"," + FaultVariable() + L",";
+    return list.find(L"," + std::wstring(FaultName(fault)) + L",") != std::wstring::npos;
+}

@@ -1,0 +1,158 @@
+// The pictures GetPreviewBitmap hands out.
+#include <olectl.h>
+
+#include <cstring>
+#include <new>
+
+#include "com_object.h"
+#include "preview_image.h"
+#include "standin_objects.h"
+
+namespace {
+
+HRESULT PictureOf(PICTDESC& description, IPicture** picture) {
+    return ::OleCreatePictureIndirect(&description, IID_IPicture, TRUE, reinterpret_cast<void**>(picture));
+}
+
+// A DIB section with the file's header, colour table and pixels.
+HRESULT BitmapPicture(const std::vector<std::uint8_t>& data, const TImageInfo& image, IPicture** picture) {
+    // The info header and colour table, copied to an aligned place.
+    const std::size_t headerBytes = image.PixelOffset - sizeof(BITMAPFILEHEADER);
+    std::vector<DWORD> header((headerBytes + sizeof(DWORD) - 1) / sizeof(DWORD));
+    std::memcpy(header.data(), data.data() + sizeof(BITMAPFILEHEADER), headerBytes);
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(header.data());
+    void* bits = nullptr;
+    TBitmapHandle bitmap(::CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) return E_OUTOFMEMORY;
+    ::GdiFlush();
+    std::memcpy(bits, data.data() + image.PixelOffset, image.PixelBytes);
+    PICTDESC description = {};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_BITMAP;
+    description.bmp.hbitmap = bitmap.Get();
+    const HRESULT hr = PictureOf(description, picture);
+    if (SUCCEEDED(hr)) bitmap.Release();
+    return hr;
+}
+
+HRESULT MetafilePicture(const std::vector<std::uint8_t>& data, IPicture** picture) {
+    HENHMETAFILE metafile = ::SetEnhMetaFileBits(static_cast<UINT>(data.size()), data.data());
+    if (!metafile) return E_OUTOFMEMORY;
+    PICTDESC description = {};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_ENHMETAFILE;
+    description.emf.hemf = metafile;
+    const HRESULT hr = PictureOf(description, picture);
+    if (FAILED(hr)) ::DeleteEnhMetaFile(metafile);
+    return hr;
+}
+
+// IDispatch with nothing to call.
+template <typename Base>
+class TNoAutomation : public Base {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info) *info = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+};
+
+class TNonPicture final : public TNoAutomation<TComObject<IDispatch>> {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch) return Hand(static_cast<IDispatch*>(this), object);
+        return Hand(nullptr, object);
+    }
+};
+
+// A picture of type none: no handle, draws nothing, but reports a size.
+class TEmptyPicture final : public TNoAutomation<TComObject<IPictureDisp, IPicture>> {
+public:
+    TEmptyPicture(long width, long height) : fWidth(width), fHeight(height) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (iid == IID_IUnknown || iid == IID_IPicture) return Hand(static_cast<IPicture*>(this), object);
+        if (iid == IID_IDispatch || iid == IID_IPictureDisp) return Hand(static_cast<IPictureDisp*>(this), object);
+        return Hand(nullptr, object);
+    }
+
+    HRESULT STDMETHODCALLTYPE get_Handle(OLE_HANDLE* handle) override { return Zero(handle); }
+    HRESULT STDMETHODCALLTYPE get_hPal(OLE_HANDLE* palette) override { return Zero(palette); }
+    HRESULT STDMETHODCALLTYPE get_Type(SHORT* type) override {
+        if (!type) return E_POINTER;
+        *type = PICTYPE_NONE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_Width(OLE_XSIZE_HIMETRIC* width) override {
+        if (!width) return E_POINTER;
+        *width = fWidth;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_Height(OLE_YSIZE_HIMETRIC* height) override {
+        if (!height) return E_POINTER;
+        *height = fHeight;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Render(HDC, LONG, LONG, LONG, LONG, OLE_XPOS_HIMETRIC, OLE_YPOS_HIMETRIC,
+                                     OLE_XSIZE_HIMETRIC, OLE_YSIZE_HIMETRIC, LPCRECT) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE set_hPal(OLE_HANDLE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_CurDC(HDC* dc) override {
+        if (!dc) return E_POINTER;
+        *dc = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SelectPicture(HDC, HDC*, OLE_HANDLE*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_KeepOriginalFormat(BOOL* keep) override {
+        if (!keep) return E_POINTER;
+        *keep = FALSE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_KeepOriginalFormat(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PictureChanged() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SaveAsFile(LPSTREAM, BOOL, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Attributes(DWORD* attributes) override {
+        if (!attributes) return E_POINTER;
+        *attributes = 0;
+        return S_OK;
+    }
+
+private:
+    static HRESULT Zero(OLE_HANDLE* handle) {
+        if (!handle) return E_POINTER;
+        *handle = 0;
+        return S_OK;
+    }
+    long fWidth;
+    long fHeight;
+};
+
+}  // namespace
+
+HRESULT CreateStoredPicture(const std::vector<std::uint8_t>& preview, IPicture** picture) {
+    if (!picture) return E_POINTER;
+    *picture = nullptr;
+    const TImageInfo image = InspectImage(preview);
+    switch (image.Kind) {
+        case TImageKind::Bitmap: return BitmapPicture(preview, image, picture);
+        case TImageKind::Metafile: return MetafilePicture(preview, picture);
+        case TImageKind::None: break;
+    }
+    return E_FAIL;
+}
+
+IDispatch* NewEmptyPicture(long himetricWidth, long himetricHeight) {
+    return static_cast<IPictureDisp*>(new (std::nothrow) TEmptyPicture(himetricWidth, himetricHeight));
+}
+
+IDispatch* NewNonPicture() { return new (std::nothrow) TNonPicture(); }

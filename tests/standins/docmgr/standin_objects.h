@@ -1,0 +1,28 @@
+#pragma once
+// The stand-in's COM objects, each made with one reference, or null when
+// memory runs out.
+#include <windows.h>
+#include <ocidl.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "document_file.h"
+#include "swdocmgr.h"
+
+// The class object of SwDMClassFactory that DllGetClassObject hands out.
+IClassFactory* NewClassObject();
+
+ISwDMApplication* NewApplication();
+
+// An open document; file is the handle held while it is open for writing.
+ISwDMDocument10* NewDocument(TDocumentContent content, bool writing, TFileHandle file);
+
+// An OLE picture of the stored preview, owning its bitmap or metafile.
+HRESULT CreateStoredPicture(const std::vector<std::uint8_t>& preview, IPicture** picture);
+
+// A picture of type none that reports the given size in 0.01 mm.
+IDispatch* NewEmptyPicture(long himetricWidth, long himetricHeight);
+
+// An automation object that answers neither IPicture nor IPictureDisp.
+IDispatch* NewNonPicture();
