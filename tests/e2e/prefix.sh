@@ -1,11 +1,24 @@
 #!/usr/bin/env bash
 # Makes a throwaway Wine prefix with its own Xvfb screen for the tests.
 #
-#   prefix.sh PREFIX_DIR [--dpi N]   create PREFIX_DIR anew (wineboot, 96 DPI
+#   prefix.sh PREFIX_DIR [--dpi N] [--docmgr V [--bin DIR]]
+#                                    create PREFIX_DIR anew (wineboot, 96 DPI
 #                                    unless given, 1280x1024x24 screen) and
 #                                    write PREFIX_DIR/env.sh to source
 #   prefix.sh --dpi N PREFIX_DIR     change the DPI of an existing prefix
+#   prefix.sh --docmgr V [--bin DIR] PREFIX_DIR
+#                                    change the Document Manager of an
+#                                    existing prefix
 #   prefix.sh --stop PREFIX_DIR      end its Wine processes and its screen
+#
+# --docmgr 28|29|noversion|absent installs a build of the stand-in Document
+# Manager (file version 28.1.0.0, 29.0.0.0, no version resource) as
+# c:\Program Files\Common Files\SOLIDWORKS Shared\swdocumentmgr.dll and
+# registers it with regsvr32 /s; absent leaves neither the file nor its
+# registration (one there before is unregistered and removed). Without
+# --docmgr a new prefix has none. The builds are taken from DIR/docmgr28,
+# DIR/docmgr29 and DIR/docmgrnoversion, DIR being the program folder of a
+# Windows build (<builddir>/bin): --bin DIR, else the variable KESTRUM_BIN.
 #
 # env.sh exports WINEPREFIX, DISPLAY, WINEDEBUG, WINEDLLOVERRIDES, WINE and
 # WINESERVER. Every Wine call is bounded by a timeout.
@@ -16,7 +29,11 @@ WINE_SERVER=/usr/lib/wine/wineserver
 [ -x "$WINE_LOADER" ] || WINE_LOADER="$(command -v wine64 || true)"
 [ -x "$WINE_SERVER" ] || WINE_SERVER="$(command -v wineserver || true)"
 
-usage() { echo "usage: prefix.sh PREFIX_DIR [--dpi N] | --dpi N PREFIX_DIR | --stop PREFIX_DIR" >&2; exit 2; }
+usage() {
+  echo "usage: prefix.sh PREFIX_DIR [--dpi N] [--docmgr 28|29|noversion|absent [--bin DIR]]" \
+       "| --dpi N PREFIX_DIR | --docmgr V [--bin DIR] PREFIX_DIR | --stop PREFIX_DIR" >&2
+  exit 2
+}
 
 stop_prefix() {
   local dir="$1"
@@ -43,24 +60,64 @@ set_dpi() {
   timeout 30 "$WINE_SERVER" -w >/dev/null 2>&1 || true
 }
 
+# The stand-in Document Manager at its fixed path, registered; "absent" for none.
+DOCMGR_DIR_IN_PREFIX="drive_c/Program Files/Common Files/SOLIDWORKS Shared"
+DOCMGR_WIN_PATH='c:\Program Files\Common Files\SOLIDWORKS Shared\swdocumentmgr.dll'
+install_docmgr() {
+  local variant="$1" dll="$PREFIX/wine/$DOCMGR_DIR_IN_PREFIX/swdocumentmgr.dll" source
+  # shellcheck disable=SC1091
+  source "$PREFIX/env.sh"
+  if [ -f "$dll" ]; then
+    timeout 60 "$WINE_LOADER" regsvr32 /u /s "$DOCMGR_WIN_PATH" >/dev/null 2>&1 || true
+    rm -f "$dll"
+  fi
+  [ "$variant" = absent ] && return 0
+  source="$BIN_DIR/docmgr$variant/swdocumentmgr.dll"
+  [ -f "$source" ] || { echo "prefix.sh: no stand-in Document Manager at $source" >&2; exit 1; }
+  mkdir -p "$(dirname "$dll")"
+  cp "$source" "$dll"
+  if ! timeout 60 "$WINE_LOADER" regsvr32 /s "$DOCMGR_WIN_PATH" >/dev/null 2>&1; then
+    echo "prefix.sh: regsvr32 of $DOCMGR_WIN_PATH failed" >&2
+    exit 1
+  fi
+  timeout 30 "$WINE_SERVER" -w >/dev/null 2>&1 || true
+}
+
 DPI=96
+DPI_GIVEN=""
+DOCMGR=""
+BIN_DIR="${KESTRUM_BIN:-}"
 MODE=create
 PREFIX=""
 while [ $# -gt 0 ]; do
+  [ $# -ge 2 ] || case "$1" in --dpi|--docmgr|--bin) usage ;; esac
   case "$1" in
-    --dpi) DPI="$2"; [ "$MODE" = create ] && [ -z "$PREFIX" ] && MODE=dpi; shift 2 ;;
+    --dpi) DPI="$2"; DPI_GIVEN=1; [ "$MODE" = create ] && [ -z "$PREFIX" ] && MODE=change; shift 2 ;;
+    --docmgr)
+      case "$2" in 28|29|noversion|absent) DOCMGR="$2" ;; *) usage ;; esac
+      [ "$MODE" = create ] && [ -z "$PREFIX" ] && MODE=change
+      shift 2 ;;
+    --bin) BIN_DIR="$2"; shift 2 ;;
     --stop) MODE=stop; shift ;;
     -*) usage ;;
     *) PREFIX="$1"; shift ;;
   esac
 done
 [ -n "$PREFIX" ] || usage
+if [ -n "$DOCMGR" ] && [ "$DOCMGR" != absent ]; then
+  [ -n "$BIN_DIR" ] || { echo "prefix.sh: --docmgr $DOCMGR needs --bin DIR or KESTRUM_BIN" >&2; exit 2; }
+  BIN_DIR="$(cd "$BIN_DIR" && pwd)"
+fi
 mkdir -p "$(dirname "$PREFIX")"
 PREFIX="$(cd "$(dirname "$PREFIX")" && pwd)/$(basename "$PREFIX")"
 
 case "$MODE" in
   stop) stop_prefix "$PREFIX"; exit 0 ;;
-  dpi) set_dpi "$DPI"; exit 0 ;;
+  change)
+    [ -f "$PREFIX/env.sh" ] || { echo "prefix.sh: no prefix at $PREFIX" >&2; exit 1; }
+    [ -z "$DPI_GIVEN" ] || set_dpi "$DPI"
+    [ -z "$DOCMGR" ] || install_docmgr "$DOCMGR"
+    exit 0 ;;
 esac
 
 stop_prefix "$PREFIX"
@@ -97,4 +154,5 @@ timeout 60 "$WINE_SERVER" -w >/dev/null 2>&1 || true
 timeout 60 "$WINE_LOADER" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /t REG_SZ \
   /d 'DejaVu Sans Condensed' /f >/dev/null 2>&1
 set_dpi "$DPI"
-echo "prefix.sh: $PREFIX ready on display :$DISPLAY_NUM at $DPI DPI"
+[ -z "$DOCMGR" ] || install_docmgr "$DOCMGR"
+echo "prefix.sh: $PREFIX ready on display :$DISPLAY_NUM at $DPI DPI${DOCMGR:+, Document Manager $DOCMGR}"

@@ -1,5 +1,7 @@
 // The pictures GetPreviewBitmap hands out.
 #include <olectl.h>
+#include <shlwapi.h>
+#include <wrl/client.h>
 
 #include <cstring>
 #include <new>
@@ -35,16 +37,14 @@ HRESULT BitmapPicture(const std::vector<std::uint8_t>& data, const TImageInfo& i
     return hr;
 }
 
+// Loaded from the metafile's bytes, so that the picture takes its size from
+// the metafile's frame.
 HRESULT MetafilePicture(const std::vector<std::uint8_t>& data, IPicture** picture) {
-    HENHMETAFILE metafile = ::SetEnhMetaFileBits(static_cast<UINT>(data.size()), data.data());
-    if (!metafile) return E_OUTOFMEMORY;
-    PICTDESC description = {};
-    description.cbSizeofstruct = sizeof description;
-    description.picType = PICTYPE_ENHMETAFILE;
-    description.emf.hemf = metafile;
-    const HRESULT hr = PictureOf(description, picture);
-    if (FAILED(hr)) ::DeleteEnhMetaFile(metafile);
-    return hr;
+    Microsoft::WRL::ComPtr<IStream> stream;
+    stream.Attach(::SHCreateMemStream(data.data(), static_cast<UINT>(data.size())));
+    if (!stream) return E_OUTOFMEMORY;
+    return ::OleLoadPicture(stream.Get(), static_cast<LONG>(data.size()), FALSE, IID_IPicture,
+                            reinterpret_cast<void**>(picture));
 }
 
 // IDispatch with nothing to call.

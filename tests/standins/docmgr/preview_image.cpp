@@ -42,7 +42,7 @@ TImageInfo InspectBitmap(const std::vector<std::uint8_t>& d) {
     const std::uint64_t masks = (bitFields && infoSize == 40) ? 12 : 0;
     if (fileHeader + infoSize + masks + colors * 4 > pixelOffset || pixelOffset > d.size()) return {};
     const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
-    const std::uint64_t rows = height < 0 ? -static_cast<std::int64_t>(height) : height;
+    const auto rows = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
     const std::uint64_t available = d.size() - pixelOffset;
     if (stride > available || rows > available / stride) return {};
     return {TImageKind::Bitmap, width, static_cast<long>(rows), static_cast<std::size_t>(pixelOffset),

@@ -1,9 +1,5 @@
-// The document operations of the form.
+// "/P": custom properties from a property file into the document.
 #include "MainDlg.h"
-
-void TfrmMain::ExtractThumbnail(const std::wstring& /*SldFilename*/) {
-    // Preview extraction is not built yet: nothing is read or written.
-}
 
 int TfrmMain::FillSolidworksProperties(const std::wstring& /*SldFileName*/, const std::wstring& /*PropFileName*/,
                                        int& /*AnzAkt*/) {

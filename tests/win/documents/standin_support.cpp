@@ -1,0 +1,326 @@
+#include "standin_support.h"
+
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <cstring>
+#include <optional>
+
+const wchar_t* const cClassKey = L"CLSID\\{00AB5D8D-2B8F-416B-9761-92FACC8872BE}";
+const wchar_t* const cTypeLibKey = L"TypeLib\\{4F55C30F-4CFD-49E9-A1A2-00C161EF4395}";
+
+namespace {
+
+const wchar_t* const cFaultVariable = L"KESTRUM_DOCMGR_FAULT";
+const DWORD cProgramTimeoutMs = 60000;
+
+class TRegKey {
+public:
+    TRegKey() noexcept = default;
+    ~TRegKey() {
+        if (fKey) ::RegCloseKey(fKey);
+    }
+    TRegKey(const TRegKey&) = delete;
+    TRegKey& operator=(const TRegKey&) = delete;
+    HKEY* Out() noexcept { return &fKey; }
+    HKEY Get() const noexcept { return fKey; }
+
+private:
+    HKEY fKey = nullptr;
+};
+
+std::wstring ServerKey() { return std::wstring(cClassKey) + L"\\InprocServer32"; }
+
+HMODULE StandInLibrary() {
+    static HMODULE library = ::LoadLibraryW(StandInLibraryPath().c_str());
+    return library;
+}
+
+HRESULT CallStandIn(const char* entry) {
+    const HMODULE library = StandInLibrary();
+    if (!library) return HRESULT_FROM_WIN32(::GetLastError());
+    using TEntry = HRESULT(STDAPICALLTYPE*)();
+    const auto function = reinterpret_cast<TEntry>(reinterpret_cast<void*>(::GetProcAddress(library, entry)));
+    return function ? function() : E_NOTIMPL;
+}
+
+// COM on the test thread, and the stand-in built with these tests registered
+// for the whole test program. What was registered before (a prefix's own
+// copy at the fixed path, say) is put back at the end.
+class TStandInEnvironment : public testing::Environment {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        std::wstring server;
+        if (ReadClassesRootText(ServerKey(), nullptr, server)) fPriorServer = server;
+        fPriorTypeLib = ClassesRootKeyExists(cTypeLibKey);
+        ASSERT_EQ(CallStandIn("DllRegisterServer"), S_OK) << "stand-in at " << Utf8(StandInLibraryPath());
+    }
+
+    void TearDown() override {
+        if (fPriorServer) {
+            TRegKey key;
+            if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, ServerKey().c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                                key.Out()) == ERROR_SUCCESS) {
+                ::RegSetValueExW(key.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(fPriorServer->c_str()),
+                                 static_cast<DWORD>((fPriorServer->size() + 1) * sizeof(wchar_t)));
+            }
+        } else {
+            CallStandIn("DllUnregisterServer");
+            if (fPriorTypeLib) {
+                TRegKey key;
+                ::RegCreateKeyExW(HKEY_CLASSES_ROOT, cTypeLibKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
+                                  key.Out(), nullptr);
+            }
+        }
+        ::CoUninitialize();
+    }
+
+private:
+    std::optional<std::wstring> fPriorServer;
+    bool fPriorTypeLib = false;
+};
+
+[[maybe_unused]] testing::Environment* const gStandInEnvironment =
+    testing::AddGlobalTestEnvironment(new TStandInEnvironment);
+
+std::wstring QuoteArgument(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted.push_back(c);
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
+std::string ReadAll(HANDLE pipe) {
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    return bytes;
+}
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found = {};
+    TFindHandle search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (search) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(path.c_str());
+            }
+        } while (::FindNextFileW(search.Get(), &found));
+    }
+    search.Reset();
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    path.resize(length);
+    return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+std::wstring StandInLibraryPath() { return ProgramFolder() + L"docmgr28\\swdocumentmgr.dll"; }
+
+bool ReadClassesRootText(const std::wstring& key, const wchar_t* name, std::wstring& text) {
+    TRegKey opened;
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, opened.Out()) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExW(opened.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) {
+        return false;
+    }
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (::RegQueryValueExW(opened.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    value.resize(size / sizeof(wchar_t));
+    while (!value.empty() && value.back() == L'\0') value.pop_back();
+    text = value;
+    return true;
+}
+
+bool ClassesRootKeyExists(const std::wstring& key) {
+    TRegKey opened;
+    return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, opened.Out()) ==
+           ERROR_SUCCESS;
+}
+
+TUnregisteredStandIn::TUnregisteredStandIn() { EXPECT_EQ(CallStandIn("DllUnregisterServer"), S_OK); }
+TUnregisteredStandIn::~TUnregisteredStandIn() { EXPECT_EQ(CallStandIn("DllRegisterServer"), S_OK); }
+
+TFaultScope::TFaultScope(const wchar_t* faults) { ::SetEnvironmentVariableW(cFaultVariable, faults); }
+TFaultScope::~TFaultScope() { ::SetEnvironmentVariableW(cFaultVariable, nullptr); }
+
+TTempFolder::TTempFolder() {
+    static int counter = 0;
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
+    fPath = std::wstring(temp, length) + L"kestrum-docmgr-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++counter);
+    RemoveTree(fPath);
+    EXPECT_TRUE(::CreateDirectoryW(fPath.c_str(), nullptr)) << Utf8(fPath);
+}
+
+TTempFolder::~TTempFolder() { RemoveTree(fPath); }
+
+TProgramResult RunProgram(const std::wstring& program, const std::vector<std::wstring>& args) {
+    TProgramResult result;
+    const std::wstring path = ProgramFolder() + program;
+    std::wstring commandLine = QuoteArgument(path);
+    for (const std::wstring& arg : args) commandLine += L" " + QuoteArgument(arg);
+
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+    const BOOL outPipe = ::CreatePipe(&outRead, &outWrite, &inherit, 0);
+    const BOOL errPipe = ::CreatePipe(&errRead, &errWrite, &inherit, 0);
+    TKernelHandle outReadOwner(outRead), outWriteOwner(outWrite), errReadOwner(errRead), errWriteOwner(errWrite);
+    if (!outPipe || !errPipe) {
+        ADD_FAILURE() << "CreatePipe failed";
+        return result;
+    }
+    ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = outWrite;
+    startup.hStdError = errWrite;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                          nullptr, &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << Utf8(path) << ", error " << ::GetLastError();
+        return result;
+    }
+    const TKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    outWriteOwner.Reset();
+    errWriteOwner.Reset();
+    result.Out = ReadAll(outRead);
+    result.Err = ReadAll(errRead);
+    if (::WaitForSingleObject(process.hProcess, cProgramTimeoutMs) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.hProcess, 99);
+        ADD_FAILURE() << Utf8(program) << " did not end";
+    }
+    ::GetExitCodeProcess(process.hProcess, &result.ExitCode);
+    return result;
+}
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
+                          nullptr);
+    return result;
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) {
+    TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_TRUE(file) << "cannot read " << Utf8(path);
+    std::vector<std::uint8_t> bytes;
+    if (!file) return bytes;
+    std::uint8_t buffer[65536];
+    DWORD read = 0;
+    while (::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        bytes.insert(bytes.end(), buffer, buffer + read);
+    }
+    return bytes;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    TFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr));
+    ASSERT_TRUE(file) << "cannot create " << Utf8(path);
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    ASSERT_EQ(written, bytes.size());
+}
+
+std::vector<std::uint8_t> MakeBitmapFile(int width, int height, COLORREF colour) {
+    const std::uint32_t stride = ((static_cast<std::uint32_t>(width) * 24 + 31) / 32) * 4;
+    const std::uint32_t pixelBytes = stride * static_cast<std::uint32_t>(height);
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + pixelBytes;
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    info.biSizeImage = pixelBytes;
+    std::vector<std::uint8_t> bytes(file.bfSize, 0);
+    std::memcpy(bytes.data(), &file, sizeof file);
+    std::memcpy(bytes.data() + sizeof file, &info, sizeof info);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = bytes.data() + file.bfOffBits + static_cast<std::size_t>(y) * stride;
+        for (int x = 0; x < width; ++x) {
+            row[x * 3 + 0] = GetBValue(colour);
+            row[x * 3 + 1] = GetGValue(colour);
+            row[x * 3 + 2] = GetRValue(colour);
+        }
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> MakeMetafile(long himetricWidth, long himetricHeight) {
+    const RECT frame = {0, 0, himetricWidth, himetricHeight};
+    HDC recorder = ::CreateEnhMetaFileW(nullptr, nullptr, &frame, L"Kestrum test\0preview\0");
+    EXPECT_TRUE(recorder);
+    if (!recorder) return {};
+    const HBRUSH brush = ::CreateSolidBrush(RGB(0, 0, 255));
+    const RECT box = {10, 10, 60, 40};
+    ::FillRect(recorder, &box, brush);
+    ::DeleteObject(brush);
+    const HENHMETAFILE metafile = ::CloseEnhMetaFile(recorder);
+    EXPECT_TRUE(metafile);
+    if (!metafile) return {};
+    std::vector<std::uint8_t> bytes(::GetEnhMetaFileBits(metafile, 0, nullptr));
+    ::GetEnhMetaFileBits(metafile, static_cast<UINT>(bytes.size()), bytes.data());
+    ::DeleteEnhMetaFile(metafile);
+    return bytes;
+}
+
+void WriteDocument(const std::wstring& path, SwDmDocumentType kind, const std::vector<TCustomProperty>& properties,
+                   const std::vector<std::uint8_t>& preview) {
+    TDocumentContent content;
+    content.Kind = kind;
+    for (const TCustomProperty& p : properties) ASSERT_TRUE(content.Properties.Add(p.Name, p.Type, p.Value));
+    content.Preview = preview;
+    ASSERT_EQ(WriteNewDocument(path, content), 0u) << Utf8(path);
+}
+
+TDocumentContent ReadDocument(const std::wstring& path) {
+    TDocumentContent content;
+    EXPECT_TRUE(DecodeDocument(ReadFileBytes(path), content)) << "no stand-in document: " << Utf8(path);
+    return content;
+}

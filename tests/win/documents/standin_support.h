@@ -1,0 +1,80 @@
+#pragma once
+// Helpers of the Document Manager tests: the stand-in server registered for
+// the test program, temporary folders, switched-on faults, child programs,
+// test pictures and documents.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "document_file.h"
+
+// The folder of this test program, with a trailing backslash.
+std::wstring ProgramFolder();
+// The stand-in build with file version 28.1.0.0 beside the test program.
+std::wstring StandInLibraryPath();
+
+// Reads the default value (or the named one) of HKEY_CLASSES_ROOT\key in the
+// 64-bit view; false when the key or value is missing.
+bool ReadClassesRootText(const std::wstring& key, const wchar_t* name, std::wstring& text);
+bool ClassesRootKeyExists(const std::wstring& key);
+extern const wchar_t* const cClassKey;    // CLSID\{...} of SwDMClassFactory
+extern const wchar_t* const cTypeLibKey;  // TypeLib\{...} of the Document Manager
+
+// The stand-in unregistered (DllUnregisterServer) for the life of the object,
+// registered again (DllRegisterServer) at its end.
+class TUnregisteredStandIn {
+public:
+    TUnregisteredStandIn();
+    ~TUnregisteredStandIn();
+    TUnregisteredStandIn(const TUnregisteredStandIn&) = delete;
+    TUnregisteredStandIn& operator=(const TUnregisteredStandIn&) = delete;
+};
+
+// The stand-in's faults (KESTRUM_DOCMGR_FAULT) switched on for the life of the object.
+class TFaultScope {
+public:
+    explicit TFaultScope(const wchar_t* faults);
+    ~TFaultScope();
+    TFaultScope(const TFaultScope&) = delete;
+    TFaultScope& operator=(const TFaultScope&) = delete;
+};
+
+// A new empty folder under %TEMP%, removed with everything in it at the end.
+class TTempFolder {
+public:
+    TTempFolder();
+    ~TTempFolder();
+    TTempFolder(const TTempFolder&) = delete;
+    TTempFolder& operator=(const TTempFolder&) = delete;
+    std::wstring File(const std::wstring& name) const { return fPath + L"\\" + name; }
+
+private:
+    std::wstring fPath;
+};
+
+struct TProgramResult {
+    DWORD ExitCode = 0;
+    std::string Out;  // bytes written to standard output
+    std::string Err;  // bytes written to standard error
+};
+
+// Runs a program of the test folder with the arguments, each quoted as needed,
+// and collects its output; fails the test when it does not end within a minute.
+TProgramResult RunProgram(const std::wstring& program, const std::vector<std::wstring>& args);
+
+std::string Utf8(const std::wstring& text);
+std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+
+// A 24-bit BMP file of one colour.
+std::vector<std::uint8_t> MakeBitmapFile(int width, int height, COLORREF colour);
+// An enhanced metafile with the frame width x height (0.01 mm) and a filled rectangle.
+std::vector<std::uint8_t> MakeMetafile(long himetricWidth, long himetricHeight);
+
+// Writes a stand-in document.
+void WriteDocument(const std::wstring& path, SwDmDocumentType kind, const std::vector<TCustomProperty>& properties,
+                   const std::vector<std::uint8_t>& preview = {});
+// The stored content of a stand-in document; fails the test when it is none.
+TDocumentContent ReadDocument(const std::wstring& path);
