@@ -4,6 +4,7 @@
 #include "application.h"
 #include "command_line.h"
 #include "paths.h"
+#include "process_command_line.h"
 #include "status_text.h"
 
 TfrmMain* frmMain = nullptr;
@@ -27,11 +28,6 @@ TfrmMain::~TfrmMain() {
     if (frmMain == this) frmMain = nullptr;
 }
 
-void TfrmMain::FormCreate() {
-    // Environment preparation at start is not built yet: no Document Manager
-    // is looked for, so the document operations stay switched off.
-}
-
 void TfrmMain::FormShow() {
     const TCommandArgs args = ReadCommandArgs(::GetCommandLineW());
     if (args.Count == 0) Close();
@@ -47,8 +43,9 @@ void TfrmMain::FormShow() {
         Close();
     }
     if (fParam1 == L"/O") {
+        // The file goes over as one argument, even with blanks in its path.
         DWORD ErrorCode = 0;
-        ExecuteProcess(fParam2, fParam3, ExtractFilePath(fParam3), false, true, false, ErrorCode);
+        ExecuteProcess(fParam2, PathArgument(fParam3), ExtractFilePath(fParam3), false, true, false, ErrorCode);
         Close();
     }
     if (fParam1 == L"/P") {

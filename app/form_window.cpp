@@ -105,6 +105,8 @@ HFONT TfrmMain::PanelFont() {
 }
 
 void TfrmMain::Show() {
+    // Ended before it was shown (the version check at start): nothing runs.
+    if (Application->Terminated()) return;
     if (!fShown) {
         fShown = true;
         RunHandler([this] { FormShow(); });

@@ -1,0 +1,12 @@
+#pragma once
+// The shell request that RunAsAdmin hands over.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+// "runas" for filename with Parameters (no parameters at all when empty),
+// shown normally, owned by hWnd; the call returns only when the shell has
+// carried the request out, and the shell shows no error messages of its own.
+// The result points into filename and Parameters, which must outlive it.
+SHELLEXECUTEINFOW RunAsAdminRequest(HWND hWnd, const std::wstring& filename, const std::wstring& Parameters);
