@@ -1,0 +1,95 @@
+// The platform routines of the preparation at start: environment values, the
+// system folder, folder and file tests, and the registry view of the key test.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "environment.h"
+#include "file_tests.h"
+#include "handles.h"
+
+namespace {
+
+std::wstring TempFolder() {
+    wchar_t buffer[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, buffer);
+    std::wstring folder = std::wstring(buffer) + L"kestrum-env-test-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+TEST(GetEnvVarValueTest, SetEmptyAndUnset) {
+    SetEnvironmentVariableW(L"KESTRUM_TEST_VALUE", L"C:\\Users\\Anna\\AppData\\Roaming");
+    EXPECT_EQ(GetEnvVarValue(L"KESTRUM_TEST_VALUE"), L"C:\\Users\\Anna\\AppData\\Roaming");
+    SetEnvironmentVariableW(L"KESTRUM_TEST_VALUE", L"");
+    EXPECT_EQ(GetEnvVarValue(L"KESTRUM_TEST_VALUE"), L"");
+    SetEnvironmentVariableW(L"KESTRUM_TEST_VALUE", nullptr);
+    EXPECT_EQ(GetEnvVarValue(L"KESTRUM_TEST_VALUE"), L"");
+    const std::wstring longValue(5000, L'x');
+    SetEnvironmentVariableW(L"KESTRUM_TEST_VALUE", longValue.c_str());
+    EXPECT_EQ(GetEnvVarValue(L"KESTRUM_TEST_VALUE"), longValue);
+}
+
+TEST(GetSystemDirTest, FolderWithoutTrailingBackslash) {
+    const std::wstring dir = GetSystemDir();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_NE(dir.back(), L'\\');
+    EXPECT_TRUE(DirectoryExists(dir));
+    EXPECT_TRUE(FileExists(dir + L"\\regsvr32.exe"));
+}
+
+TEST(FileTestsTest, FoldersFilesAndMissingPaths) {
+    const std::wstring folder = TempFolder();
+    const std::wstring file = folder + L"\\Datei mit Ümlaut.txt";
+    {
+        TFileHandle created(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                        nullptr));
+        ASSERT_TRUE(created.Valid());
+    }
+    EXPECT_TRUE(DirectoryExists(folder));
+    EXPECT_TRUE(DirectoryExists(folder + L"\\"));
+    EXPECT_FALSE(FileExists(folder));
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_FALSE(DirectoryExists(file));
+    EXPECT_FALSE(DirectoryExists(folder + L"\\missing"));
+    EXPECT_FALSE(DirectoryExists(folder + L"\\missing\\deeper"));
+    EXPECT_FALSE(FileExists(folder + L"\\missing.dll"));
+    EXPECT_FALSE(FileExists(L""));
+    EXPECT_FALSE(DirectoryExists(L"\\\\?\\bad<name>"));
+    {
+        // Held open by another handle without sharing: still a file.
+        TFileHandle locked(CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(locked.Valid());
+        EXPECT_TRUE(FileExists(file));
+    }
+    EXPECT_TRUE(CreateFolder(folder + L"\\neu"));
+    EXPECT_FALSE(CreateFolder(folder + L"\\neu"));
+    EXPECT_FALSE(CreateFolder(folder + L"\\a\\b"));
+    RemoveDirectoryW((folder + L"\\neu").c_str());
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+// Software under HKEY_LOCAL_MACHINE is kept apart for 32-bit programs, so a
+// key written only in the 32-bit view shows which view a test reads.
+TEST(RegistryAccessTest, ReadsOnlyItsOwnView) {
+    const wchar_t* const path = L"Software\\KestrumViewTest";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    TRegistryAccess view64(KEY_WOW64_64KEY);
+    view64.SetRootKey(HKEY_LOCAL_MACHINE);
+    TRegistryAccess view32(KEY_WOW64_32KEY);
+    view32.SetRootKey(HKEY_LOCAL_MACHINE);
+    EXPECT_FALSE(view64.KeyExists(path));
+    EXPECT_TRUE(view32.KeyExists(path));
+    EXPECT_FALSE(view64.KeyExists(L"Software\\KestrumNoSuchKey"));
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path, KEY_WOW64_32KEY, 0);
+}
+
+}  // namespace
