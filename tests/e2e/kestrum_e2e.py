@@ -6,6 +6,7 @@ ctest (KESTRUM_BIN, KESTRUM_ARTIFACTS, KESTRUM_SOURCE)."""
 
 import os
 import subprocess
+import tempfile
 import time
 import unittest
 
@@ -72,9 +73,16 @@ class Window:
 
 
 def wine(args, timeout=60, env=None, **kwargs):
-    """Runs a Windows program to its end; returns the CompletedProcess."""
-    return subprocess.run(["timeout", "--kill-after=5", str(timeout), WINE] + list(args),
-                          capture_output=True, timeout=timeout + 15, env=env, **kwargs)
+    """Runs a Windows program to its end; returns the CompletedProcess.
+    Its output goes through files, not pipes: Wine's own background processes,
+    when this call starts them, inherit the handles and would keep a pipe open."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        result = subprocess.run(["timeout", "--kill-after=5", str(timeout), WINE] + list(args),
+                                stdout=out, stderr=err, timeout=timeout + 15, env=env, **kwargs)
+        out.seek(0)
+        err.seek(0)
+        result.stdout, result.stderr = out.read(), err.read()
+    return result
 
 
 def start(args, env=None):
@@ -97,8 +105,8 @@ def stop(proc):
         proc.stdout.close()
 
 
-def probe(*args):
-    result = wine([os.path.join(BIN, "winprobe.exe")] + list(args), timeout=30)
+def probe(*args, timeout=30):
+    result = wine([os.path.join(BIN, "winprobe.exe")] + list(args), timeout=timeout)
     return result.returncode, result.stdout.decode("utf-8", "replace")
 
 
@@ -150,7 +158,7 @@ def dialog(wait=20, press=False):
     args = ["dialog", "--wait", str(wait)]
     if press:
         args.append("--press")
-    rc, out = probe(*args)
+    rc, out = probe(*args, timeout=wait + 30)
     if rc != 0:
         return None
     lines = [line.split("\t") for line in out.splitlines()]

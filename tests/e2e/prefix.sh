@@ -58,6 +58,16 @@ set_dpi() {
   # process see the new value.
   timeout 30 "$WINE_SERVER" -k >/dev/null 2>&1 || true
   timeout 30 "$WINE_SERVER" -w >/dev/null 2>&1 || true
+  keep_server
+}
+
+# The server and Wine's own background processes stay for the prefix's life:
+# started anew by a test's program, they would inherit its output handles.
+keep_server() {
+  # shellcheck disable=SC1091
+  source "$PREFIX/env.sh"
+  timeout 10 "$WINE_SERVER" -p >/dev/null 2>&1 || true
+  timeout 60 "$WINE_LOADER" cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 # The stand-in Document Manager at its fixed path, registered; "absent" for none.
@@ -80,7 +90,6 @@ install_docmgr() {
     echo "prefix.sh: regsvr32 of $DOCMGR_WIN_PATH failed" >&2
     exit 1
   fi
-  timeout 30 "$WINE_SERVER" -w >/dev/null 2>&1 || true
 }
 
 DPI=96
