@@ -61,6 +61,14 @@ private:
 
 extern TfrmMain* frmMain;
 
-// Starts a program (process launching).
+// Starts a program from the command line: FileName in double quotes, a blank,
+// Params unchanged; in Folder, or in FileName's folder when Folder is empty.
+// Optionally waits until it is ready for input (bounded), then until it has
+// ended while handling this thread's window messages. False on failure, with
+// the platform's error code in ErrorCode, which is written only then.
 bool ExecuteProcess(const std::wstring& FileName, const std::wstring& Params, const std::wstring& Folder,
                     bool WaitUntilTerminated, bool WaitUntilIdle, bool RunMinimized, DWORD& ErrorCode);
+// Hands filename and its Parameters to the shell with the verb "runas", so that
+// it runs with administrator rights after the user's consent; does not wait for
+// it. True when the shell carried the request out.
+bool RunAsAdmin(HWND hWnd, const std::wstring& filename, const std::wstring& Parameters);

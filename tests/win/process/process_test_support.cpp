@@ -1,0 +1,139 @@
+#include "process_test_support.h"
+
+#include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::wstring FromUtf8(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+std::wstring BinFile(const std::wstring& name) {
+    wchar_t path[MAX_PATH * 2] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    std::wstring folder(path, length);
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    return folder + name;
+}
+
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+    if (path.size() > 3 && path.back() == L'\\') path.pop_back();
+    return path;
+}
+
+bool SameFolder(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(WithoutTrailingBackslash(a).c_str(), -1, WithoutTrailingBackslash(b).c_str(), -1,
+                                TRUE) == CSTR_EQUAL;
+}
+
+bool IsExistingFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool WaitForFile(const std::wstring& path, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!IsExistingFile(path)) {
+        if (GetTickCount64() > deadline) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+std::wstring Expand(const std::wstring& text, const std::wstring& folder) {
+    std::wstring out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'%' && i + 1 < text.size() && text[i + 1] == L'T') {
+            out += folder;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+TTempFolder::TTempFolder() {
+    static unsigned counter = 0;
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    fPath = WithoutTrailingBackslash(temp) + L"\\kestrum-process-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++counter);
+    RemoveTree(fPath);
+    CreateDirectoryW(fPath.c_str(), nullptr);
+}
+
+TTempFolder::~TTempFolder() { RemoveTree(fPath); }
+
+std::wstring TTempFolder::MakeFolder(const std::wstring& relative) const {
+    std::wstring path = fPath;
+    std::wstring rest = WithoutTrailingBackslash(relative);
+    std::size_t start = 0;
+    while (start <= rest.size()) {
+        const std::size_t end = rest.find(L'\\', start);
+        path += L"\\" + rest.substr(start, end - start);
+        CreateDirectoryW(path.c_str(), nullptr);
+        if (end == std::wstring::npos) break;
+        start = end + 1;
+    }
+    return path;
+}
+
+TEnvironmentVariable::TEnvironmentVariable(std::wstring name, const std::wstring& value) : fName(std::move(name)) {
+    SetEnvironmentVariableW(fName.c_str(), value.c_str());
+}
+
+TEnvironmentVariable::~TEnvironmentVariable() { SetEnvironmentVariableW(fName.c_str(), nullptr); }
+
+std::optional<TArgDump> ReadArgDump(const std::wstring& path) {
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    if (!file) return std::nullopt;
+    std::stringstream content;
+    content << file.rdbuf();
+    std::wistringstream lines(FromUtf8(content.str()));
+    TArgDump dump;
+    std::wstring line;
+    while (std::getline(lines, line)) {
+        const std::size_t equals = line.find(L'=');
+        if (equals == std::wstring::npos) continue;
+        const std::wstring key = line.substr(0, equals), value = line.substr(equals + 1);
+        if (key == L"cmdline") dump.cmdline = value;
+        else if (key == L"cwd") dump.cwd = value;
+        else if (key == L"arg") dump.args.push_back(value);
+        else if (key == L"startflags") dump.startflags = std::wcstoul(value.c_str(), nullptr, 10);
+        else if (key == L"show") dump.show = std::wcstoul(value.c_str(), nullptr, 10);
+        else if (key == L"window")
+            dump.window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::wcstoull(value.c_str(), nullptr, 16)));
+        else if (key == L"iconic") dump.iconic = value == L"1";
+        else if (key == L"pid") dump.pid = std::wcstoul(value.c_str(), nullptr, 10);
+        else if (key == L"elevated") dump.elevated = value == L"1";
+    }
+    return dump;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// Support for the tests of starting programs: the test programs beside this
+// one, throwaway folders, the dumps the test programs write, environment
+// variables for the started programs.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// A file in the folder of this test program (where argdump.exe and the others are).
+std::wstring BinFile(const std::wstring& name);
+// A path without its trailing backslash, for comparing folder names.
+std::wstring WithoutTrailingBackslash(std::wstring path);
+// Folder names compared as the file system does: case-insensitively.
+bool SameFolder(const std::wstring& a, const std::wstring& b);
+bool IsExistingFile(const std::wstring& path);
+// Waits up to timeoutMs for the file to exist.
+bool WaitForFile(const std::wstring& path, DWORD timeoutMs);
+// Replaces every "%T" in text by folder.
+std::wstring Expand(const std::wstring& text, const std::wstring& folder);
+
+// A new empty folder under the temporary folder, removed with everything in it.
+class TTempFolder {
+public:
+    TTempFolder();
+    ~TTempFolder();
+    TTempFolder(const TTempFolder&) = delete;
+    TTempFolder& operator=(const TTempFolder&) = delete;
+    const std::wstring& Path() const noexcept { return fPath; }
+    // Creates a folder below this one (and the ones above it); returns its path.
+    std::wstring MakeFolder(const std::wstring& relative) const;
+
+private:
+    std::wstring fPath;
+};
+
+// Sets an environment variable (inherited by started programs) for its lifetime.
+class TEnvironmentVariable {
+public:
+    TEnvironmentVariable(std::wstring name, const std::wstring& value);
+    ~TEnvironmentVariable();
+    TEnvironmentVariable(const TEnvironmentVariable&) = delete;
+    TEnvironmentVariable& operator=(const TEnvironmentVariable&) = delete;
+
+private:
+    std::wstring fName;
+};
+
+// A dump written by argdump.exe, argdump_gui.exe or regmark.dll (argdump_report.h).
+struct TArgDump {
+    std::wstring cmdline, cwd;
+    std::vector<std::wstring> args;
+    DWORD startflags = 0, show = 0;
+    HWND window = nullptr;
+    bool iconic = false, elevated = false;
+    DWORD pid = 0;
+};
+std::optional<TArgDump> ReadArgDump(const std::wstring& path);
