@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "in_out_error_text.h"
+#include "property_tally.h"
+#include "document_save_error.h"
+
+namespace {
+
+// One row: the entries (each given by the index of the first entry of its
+// name), the outcome of each delete and each add, the counts.
+struct TallyCase {
+    const char* name;
+    std::vector<std::size_t> firsts;
+    std::vector<bool> deletes;
+    std::vector<bool> adds;
+    int created;
+    int updated;
+};
+
+class PropertyTallyTest : public testing::TestWithParam<TallyCase> {};
+
+TEST_P(PropertyTallyTest, CountsEachPropertyOnce) {
+    const TallyCase& c = GetParam();
+    std::vector<TPropertyEntry> entries;
+    for (const std::size_t first : c.firsts) entries.push_back({L"n", L"v", first});
+    TPropertyTally tally(entries);
+    for (std::size_t i = 0; i < entries.size(); ++i) tally.Deleted(i, c.deletes[i]);
+    for (std::size_t i = 0; i < entries.size(); ++i) tally.Added(i, c.adds[i]);
+    EXPECT_EQ(tally.NewCount(), c.created);
+    EXPECT_EQ(tally.UpdatedCount(), c.updated);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PropertyTallyTest,
+    testing::Values(
+        TallyCase{"NoEntries", {}, {}, {}, 0, 0},
+        TallyCase{"NewAndUpdated", {0, 1, 2, 3}, {false, true, true, true}, {true, true, true, true}, 1, 3},
+        TallyCase{"TwoNew", {0, 1}, {false, false}, {true, true}, 2, 0},
+        TallyCase{"FailedAddCountsInNeither", {0, 1}, {true, false}, {false, false}, 0, 0},
+        // Two entries of one name: deleted once, added once, counted once.
+        TallyCase{"SharedNameExistedCountsOnceAsUpdated", {0, 0}, {true, false}, {true, false}, 0, 1},
+        TallyCase{"SharedNameNewCountsOnceAsNew", {0, 1, 0}, {false, false, false}, {true, true, false}, 2, 0},
+        TallyCase{"SharedNameLaterAddSucceeds", {0, 0}, {false, true}, {false, true}, 0, 1}),
+    [](const testing::TestParamInfo<TallyCase>& info) { return std::string(info.param.name); });
+
+struct InOutTextCase {
+    const char* name;
+    int code;
+    std::wstring text;
+};
+
+class InOutErrorTextTest : public testing::TestWithParam<InOutTextCase> {};
+
+TEST_P(InOutErrorTextTest, MessageByCode) {
+    EXPECT_EQ(InOutErrorText(GetParam().code, L"C:\\Daten\\eigenschaften.txt"), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InOutErrorTextTest,
+    testing::Values(InOutTextCase{"NotFound", 2, L"Die angegebene Datei wurde nicht gefunden"},
+                    InOutTextCase{"BadNameFilledWithThePath", 3, L"Ung\u00fcltiger Dateiname - C:\\Daten\\eigenschaften.txt"},
+                    InOutTextCase{"TooManyOpen", 4, L"Zu viele ge\u00f6ffnete Dateien"},
+                    InOutTextCase{"AccessDenied", 5, L"Dateizugriff verweigert"},
+                    InOutTextCase{"ReadPastEnd", 100, L"Versuch hinter dem Dateiende zu lesen"},
+                    InOutTextCase{"DiskFull", 101, L"Zu wenig Speicherplatz"},
+                    InOutTextCase{"CannotOpen", 104, L"E/A-Fehler 104"},
+                    InOutTextCase{"BadNumber", 106, L"Ung\u00fcltige numerische Eingabe"},
+                    InOutTextCase{"InvalidHandle", 6, L"E/A-Fehler 6"},
+                    InOutTextCase{"Zero", 0, L"E/A-Fehler 0"}),
+    [](const testing::TestParamInfo<InOutTextCase>& info) { return std::string(info.param.name); });
+
+TEST(DocumentSaveErrorText, NamesTheDocumentAndTheCode) {
+    EXPECT_EQ(DocumentSaveErrorText(L"Z:\\tmp\\Teil 1.sldprt", 2),
+              L"Dokument \"Z:\\tmp\\Teil 1.sldprt\" kann nicht gespeichert werden. Fehlercode: 2");
+}
+
+}  // namespace

@@ -1,0 +1,60 @@
+#include "property_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    TFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr));
+    ASSERT_TRUE(file) << "cannot create the file, error " << ::GetLastError();
+    DWORD written = 0;
+    ASSERT_TRUE(bytes.empty() ||
+                ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    ASSERT_EQ(written, bytes.size());
+}
+
+TStdInScope::TStdInScope(HANDLE handle) : fPrevious(::GetStdHandle(STD_INPUT_HANDLE)) {
+    ::SetStdHandle(STD_INPUT_HANDLE, handle);
+}
+
+TStdInScope::~TStdInScope() { ::SetStdHandle(STD_INPUT_HANDLE, fPrevious); }
+
+namespace {
+
+HANDLE MakePipe(TKernelHandle& write) {
+    HANDLE read = nullptr;
+    HANDLE writeEnd = nullptr;
+    EXPECT_TRUE(::CreatePipe(&read, &writeEnd, nullptr, 4096));
+    write.Reset(writeEnd);
+    return read;
+}
+
+}  // namespace
+
+TPipedStdIn::TPipedStdIn(std::string bytes)
+    : fRead(MakePipe(fWrite)),
+      fWriter([this, data = std::move(bytes)] {
+          std::size_t done = 0;
+          while (done < data.size()) {
+              DWORD written = 0;
+              if (!::WriteFile(fWrite.Get(), data.data() + done, static_cast<DWORD>(data.size() - done), &written,
+                               nullptr)) {
+                  break;
+              }
+              done += written;
+          }
+          fWrite.Reset();  // the reader then sees a broken pipe
+      }),
+      fScope(fRead.Get()) {}
+
+TPipedStdIn::~TPipedStdIn() {
+    fRead.Reset();  // a writer still waiting gives up
+    fWriter.join();
+}
+
+std::vector<TEntryTuple> AsTuples(const std::vector<TPropertyEntry>& entries) {
+    std::vector<TEntryTuple> result;
+    for (const TPropertyEntry& e : entries) result.emplace_back(e.Name, e.Value, e.First);
+    return result;
+}
