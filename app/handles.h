@@ -50,6 +50,10 @@ struct TGdiObjectTraits {
     static G Invalid() noexcept { return nullptr; }
     static void Close(G h) noexcept { ::DeleteObject(h); }
 };
+struct TMemoryDCTraits {
+    static HDC Invalid() noexcept { return nullptr; }
+    static void Close(HDC h) noexcept { ::DeleteDC(h); }
+};
 struct TWindowTraits {
     static HWND Invalid() noexcept { return nullptr; }
     static void Close(HWND h) noexcept { ::DestroyWindow(h); }
@@ -61,6 +65,7 @@ using TFindHandle = TUniqueHandle<HANDLE, TFindHandleTraits>;
 using TFontHandle = TUniqueHandle<HFONT, TGdiObjectTraits<HFONT>>;
 using TBitmapHandle = TUniqueHandle<HBITMAP, TGdiObjectTraits<HBITMAP>>;
 using TWindowHandle = TUniqueHandle<HWND, TWindowTraits>;
+using TMemoryDC = TUniqueHandle<HDC, TMemoryDCTraits>;  // made with CreateCompatibleDC
 
 // A device context taken with GetDC, given back with ReleaseDC.
 class TWindowDC {

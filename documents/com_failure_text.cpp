@@ -4,6 +4,9 @@
 
 std::wstring ComObjectFailureText(std::uint32_t code, const std::wstring& systemText,
                                   const std::wstring& classIdText) {
-    const std::wstring reason = systemText.empty() ? L"OLE-Fehler " + HexText(code, 8, false) : systemText;
-    return reason + L", ClassID: " + classIdText;
+    return OleFailureText(code, systemText) + L", ClassID: " + classIdText;
+}
+
+std::wstring OleFailureText(std::uint32_t code, const std::wstring& systemText) {
+    return systemText.empty() ? L"OLE-Fehler " + HexText(code, 8, false) : systemText;
 }

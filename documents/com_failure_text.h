@@ -1,5 +1,5 @@
 #pragma once
-// Text of a failure to create a COM object.
+// Texts of COM failures.
 #include <cstdint>
 #include <string>
 
@@ -8,3 +8,7 @@
 // identifier in braces.
 std::wstring ComObjectFailureText(std::uint32_t code, const std::wstring& systemText,
                                   const std::wstring& classIdText);
+
+// systemText (the platform's text for code), or "OLE-Fehler %.8x" with the
+// code when that is empty.
+std::wstring OleFailureText(std::uint32_t code, const std::wstring& systemText);

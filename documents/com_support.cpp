@@ -18,6 +18,12 @@ Microsoft::WRL::ComPtr<IUnknown> CreateComObject(REFCLSID classId) {
     return object;
 }
 
+void OleCheck(HRESULT result) {
+    if (SUCCEEDED(result)) return;
+    const auto code = static_cast<std::uint32_t>(result);
+    throw EOleSysError(OleFailureText(code, SysErrorMessage(code)), result);
+}
+
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[40] = {};
     const int length = ::StringFromGUID2(guid, text, 40);  // includes the NUL

@@ -12,6 +12,10 @@
 // raises EOleSysError with ComObjectFailureText.
 Microsoft::WRL::ComPtr<IUnknown> CreateComObject(REFCLSID classId);
 
+// Raises EOleSysError for a failure result: the platform's text for it, or
+// "OLE-Fehler %.8x" when the platform has none.
+void OleCheck(HRESULT result);
+
 // The identifier in braces: "{00000000-0000-0000-0000-000000000000}".
 std::wstring GuidText(REFGUID guid);
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Runs KestrumHelper.exe under Wine on the bundled example: the "/R" notice,
-# centred over a stand-in main product window. Takes a screenshot of it
-# (build/demo/status-window.png) and waits for the program to end by itself
-# (36 s), then prints its exit code.
+# Runs KestrumHelper.exe under Wine on the bundled example: "/T" on a sample
+# SOLIDWORKS part made at run time with dmfixture (the stand-in Document
+# Manager's tool) from a small picture of four coloured quarters. The program
+# writes the preview beside the document as build/demo/Sample.sldprtKS (a
+# JPEG) and ends by itself; the demo prints its exit code and the JPEG's size,
+# and converts it to build/demo/preview.png for viewing.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
@@ -11,26 +13,34 @@ OUT="$ROOT/build/demo"
 
 bash scripts/setup.sh
 cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/win64 -j"$(nproc)" --target KestrumHelper mainwindow >/dev/null
+cmake --build build/win64 -j"$(nproc)" --target KestrumHelper dmfixture docmgr28 >/dev/null
 BIN="$ROOT/build/win64/bin"
 
-tests/e2e/prefix.sh "$PREFIX"
-trap 'kill "${MAIN_PID:-0}" 2>/dev/null || true; tests/e2e/prefix.sh --stop "$PREFIX" >/dev/null 2>&1 || true' EXIT
+tests/e2e/prefix.sh "$PREFIX" --docmgr 28 --bin "$BIN"
+trap 'tests/e2e/prefix.sh --stop "$PREFIX" >/dev/null 2>&1 || true' EXIT
 # shellcheck disable=SC1091
 source "$PREFIX/env.sh"
+rm -rf "$OUT"
 mkdir -p "$OUT"
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-timeout 120 "$WINE" "$BIN/mainwindow.exe" --title "Projekt - KesTrum 2024" --rect 240 212 800 600 >"$OUT/mainwindow.log" 2>/dev/null &
-MAIN_PID=$!
-for _ in $(seq 100); do grep -q ready "$OUT/mainwindow.log" 2>/dev/null && break; sleep 0.1; done
+python3 - "$OUT/sample.bmp" <<'PY'
+import sys
+sys.path.insert(0, "tests/e2e")
+import preview_images
+with open(sys.argv[1], "wb") as f:
+    f.write(preview_images.bmp(160, 120))
+PY
+timeout 60 "$WINE" "$BIN/dmfixture.exe" create "$(winpath "$OUT/Sample.SLDPRT")" \
+  --preview "$(winpath "$OUT/sample.bmp")"
+echo "demo: sample document $OUT/Sample.SLDPRT ($(timeout 60 "$WINE" "$BIN/dmfixture.exe" info "$(winpath "$OUT/Sample.SLDPRT")" | tr -d '\r'))"
 
-echo "demo: KestrumHelper.exe /R (the notice stays 36 seconds)"
-started=$(date +%s)
-timeout 90 "$WINE" "$BIN/KestrumHelper.exe" /R &
-HELPER_PID=$!
-sleep 4
-xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$OUT/status-window.png"
-echo "demo: screenshot in $OUT/status-window.png"
+echo "demo: KestrumHelper.exe /T $(winpath "$OUT/Sample.SLDPRT")"
 code=0
-wait "$HELPER_PID" || code=$?
-echo "demo: KestrumHelper.exe ended after $(( $(date +%s) - started )) s with exit code $code"
+timeout 90 "$WINE" "$BIN/KestrumHelper.exe" /T "$(winpath "$OUT/Sample.SLDPRT")" || code=$?
+echo "demo: KestrumHelper.exe ended with exit code $code"
+PREVIEW="$OUT/Sample.sldprtKS"
+[ -f "$PREVIEW" ] || { echo "demo: no preview file was written" >&2; exit 1; }
+djpeg -ppm "$PREVIEW" | pnmtopng >"$OUT/preview.png"
+read -r width height < <(djpeg -ppm "$PREVIEW" | head -c 20 | sed -n 2p)
+echo "demo: preview $PREVIEW: $(stat -c %s "$PREVIEW") bytes of JPEG, $width x $height pixels; as PNG: $OUT/preview.png"

@@ -11,7 +11,7 @@ PACKAGES=(
   cmake make g++ clang python3
   g++-mingw-w64-x86-64-posix
   wine64 fonts-wine fonts-dejavu-extra xvfb xauth x11-apps netpbm
-  nasm libjpeg62-turbo-dev
+  nasm libjpeg62-turbo-dev libjpeg-turbo-progs
   libgtest-dev googletest
   dpkg-dev
 )

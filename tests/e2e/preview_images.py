@@ -1,0 +1,82 @@
+"""Preview pictures for stand-in documents, written without any library: an
+uncompressed 24-bit BMP file and an enhanced metafile, both in four coloured
+quarters, and reading a JPEG back through the system's djpeg."""
+
+import struct
+import subprocess
+
+RED, GREEN, BLUE, YELLOW, WHITE = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0), (255, 255, 255)
+QUARTERS = (RED, GREEN, BLUE, YELLOW)  # top left, top right, bottom left, bottom right
+
+
+def quarter(quarters, right, bottom):
+    return quarters[(2 if bottom else 0) + (1 if right else 0)]
+
+
+def bmp(width, height, quarters=QUARTERS):
+    """A BMP file (bottom row first, as usual) painted in quarters."""
+    stride = (width * 3 + 3) // 4 * 4
+    rows = []
+    for y in range(height - 1, -1, -1):
+        row = bytearray()
+        for x in range(width):
+            r, g, b = quarter(quarters, x >= width // 2, y >= height // 2)
+            row += bytes((b, g, r))
+        row += b"\0" * (stride - width * 3)
+        rows.append(bytes(row))
+    pixels = b"".join(rows)
+    file_header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(pixels), 0, 0, 14 + 40)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 3780, 3780, 0, 0)
+    return file_header + info + pixels
+
+
+def emf(himetric_width, himetric_height, quarters=QUARTERS):
+    """An enhanced metafile whose frame is the given size in 0.01 mm, painted
+    in quarters. Its reference device has 1000 x 1000 pixels on 10 x 10 mm,
+    so one logical unit is 0.01 mm."""
+    w, h = himetric_width, himetric_height
+    records = [struct.pack("<III", 37, 12, 0x80000008)]  # SELECTOBJECT NULL_PEN
+    for index, colour in enumerate(quarters):
+        right, bottom = index % 2 == 1, index >= 2
+        r, g, b = colour
+        box = (w // 2 if right else 0, h // 2 if bottom else 0, w + 1 if right else w // 2 + 1,
+               h + 1 if bottom else h // 2 + 1)
+        records.append(struct.pack("<IIIIII", 39, 24, 1, 0, r | (g << 8) | (b << 16), 0))  # CREATEBRUSHINDIRECT
+        records.append(struct.pack("<III", 37, 12, 1))  # SELECTOBJECT brush
+        records.append(struct.pack("<IIiiii", 43, 24, *box))  # RECTANGLE
+        records.append(struct.pack("<III", 37, 12, 0x80000000))  # SELECTOBJECT WHITE_BRUSH
+        records.append(struct.pack("<III", 40, 12, 1))  # DELETEOBJECT
+    records.append(struct.pack("<IIIII", 14, 20, 0, 16, 20))  # EOF
+    body = b"".join(records)
+    total = 88 + len(body)
+    header = struct.pack("<II4i4iIIIIHHIIIiiii", 1, 88, 0, 0, w - 1, h - 1, 0, 0, w, h, 0x464D4520, 0x10000,
+                         total, len(records) + 1, 2, 0, 0, 0, 0, 1000, 1000, 10, 10)
+    return header + body
+
+
+def decode_jpeg(path):
+    """(width, height, RGB bytes) of a JPEG file, decoded by the system's libjpeg."""
+    ppm = subprocess.run(["djpeg", "-ppm", path], capture_output=True, timeout=60, check=True).stdout
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while ppm[pos:pos + 1].isspace():
+            pos += 1
+        end = pos
+        while not ppm[end:end + 1].isspace():
+            end += 1
+        fields.append(ppm[pos:end])
+        pos = end
+    if fields[0] != b"P6" or int(fields[3]) != 255:
+        raise ValueError("unexpected PPM header %r" % fields)
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, ppm[pos + 1:pos + 1 + width * height * 3]
+
+
+def pixel(image, x, y):
+    width, _, data = image
+    i = (y * width + x) * 3
+    return tuple(data[i:i + 3])
+
+
+def near(a, b, tolerance):
+    return all(abs(p - q) <= tolerance for p, q in zip(a, b))

@@ -1,0 +1,207 @@
+""""/T" end to end: stand-in documents made with dmfixture, the preview file
+beside them decoded with the system's libjpeg, and the failures with their
+error boxes. Needs a prefix with the stand-in Document Manager 28."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import kestrum_e2e as k  # noqa: E402
+import preview_images as img  # noqa: E402
+
+MSGBOX_TEXT_ID = 0xFFFF
+JFIF_START = bytes.fromhex("FFD8FFE000104A46494600010100000100010000")
+# Colour tolerance after JPEG's chroma subsampling, away from the edges.
+TOLERANCE = 40
+
+
+def windows_path(unix_path):
+    return "Z:" + unix_path.replace("/", "\\")
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def set_docmgr(variant):
+    prefix_dir = os.path.dirname(os.environ["WINEPREFIX"])
+    subprocess.run([os.path.join(k.SOURCE, "tests", "e2e", "prefix.sh"), "--docmgr", variant,
+                    "--bin", k.BIN, prefix_dir], check=True, timeout=300, stdout=subprocess.DEVNULL)
+
+
+def box_text(found):
+    _, children = found
+    texts = [c.text for c in children if c.cls == "Static" and c.ctrl_id == MSGBOX_TEXT_ID]
+    return texts[0] if texts else None
+
+
+class PreviewTest(k.WineTestCase):
+    def setUp(self):
+        super().setUp()
+        self.folder = tempfile.mkdtemp(prefix="kestrum-preview-")
+        self.addCleanup(shutil.rmtree, self.folder, True)
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def document(self, name, preview=None, preview_name="preview.bmp"):
+        """A stand-in document in the test folder, with the preview picture's bytes stored."""
+        args = [os.path.join(k.BIN, "dmfixture.exe"), "create", windows_path(self.path(name))]
+        if preview is not None:
+            write(self.path(preview_name), preview)
+            args += ["--preview", windows_path(self.path(preview_name))]
+        result = k.wine(args, timeout=60)
+        self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
+        return self.path(name)
+
+    def extract(self, document, fault=None):
+        """Runs "/T" to its end; it ends by itself at once when nothing fails."""
+        env = dict(os.environ)
+        env.pop("KESTRUM_DOCMGR_FAULT", None)
+        if fault:
+            env["KESTRUM_DOCMGR_FAULT"] = fault
+        started = time.monotonic()
+        result = k.wine([k.HELPER, "/T", windows_path(document)], timeout=60, env=env)
+        self.assertEqual(result.returncode, 0)
+        self.assertLess(time.monotonic() - started, 30, "the program did not end at once")
+        self.assertIsNone(k.dialog(wait=0), "an error box is left")
+
+    def extract_failing(self, document, fault=None):
+        """Runs "/T" where it fails; the text of its error box (which is pressed)."""
+        env = {"KESTRUM_DOCMGR_FAULT": fault} if fault else {}
+        proc = self.launch(["/T", windows_path(document)], env=env)
+        found = k.dialog(wait=30, press=True)
+        self.assertIsNotNone(found, "no error box")
+        k.stop(proc)
+        k.wait_for(lambda: not k.leftovers(), timeout=10)
+        return box_text(found)
+
+    def assert_quarters(self, image, quarters=img.QUARTERS):
+        width, height, _ = image
+        for (x, y), colour in zip([(width // 4, height // 4), (3 * width // 4, height // 4),
+                                   (width // 4, 3 * height // 4), (3 * width // 4, 3 * height // 4)], quarters):
+            self.assertTrue(img.near(img.pixel(image, x, y), colour, TOLERANCE),
+                            "pixel %d,%d is %r, not %r" % (x, y, img.pixel(image, x, y), colour))
+
+    def test_bitmap_preview_becomes_jpeg_of_96_by_48_pixels(self):
+        # 96 x 48 pixels at the prefix's 96 DPI: the picture is 2540 x 1270 in 0.01 mm.
+        document = self.document("Teil1.SLDPRT", img.bmp(96, 48))
+        stored = read(document)
+        self.extract(document)
+        preview = self.path("Teil1.sldprtKS")
+        data = read(preview)
+        self.assertEqual(data[:20], JFIF_START)
+        self.assertIn(b"\xff\xc0", data)
+        self.assertNotIn(b"\xff\xc2", data[:data.index(b"\xff\xda")])
+        image = img.decode_jpeg(preview)
+        self.assertEqual(image[:2], (96, 48))
+        self.assert_quarters(image)
+        self.assertEqual(read(document), stored, "the document was changed")
+
+    def test_metafile_preview_is_played_into_the_bitmap(self):
+        document = self.document("Baugruppe.SldAsm", img.emf(2540, 1270), "preview.emf")
+        self.extract(document)
+        image = img.decode_jpeg(self.path("Baugruppe.sldasmKS"))
+        self.assertEqual(image[:2], (96, 48))
+        self.assert_quarters(image)
+
+    def test_no_picture_gives_an_empty_file(self):
+        cases = [("NoPreviewStored", None), ("PreviewCallFails", "preview")]
+        for name, fault in cases:
+            with self.subTest(name):
+                document = self.document(name + ".slddrw", None if fault is None else img.bmp(16, 16))
+                preview = self.path(name + ".slddrwKS")
+                write(preview, b"old preview" * 100)
+                self.extract(document, fault)
+                self.assertEqual(os.path.getsize(preview), 0)
+
+    def test_picture_without_type_gives_white_jpeg_of_its_size(self):
+        document = self.document("Leer.sldprt", img.bmp(96, 48))
+        self.extract(document, "emptypicture")
+        width, height, data = img.decode_jpeg(self.path("Leer.sldprtKS"))
+        self.assertEqual((width, height), (96, 48))
+        self.assertTrue(all(v >= 250 for v in data), "not all white")
+
+    def test_existing_preview_is_replaced(self):
+        document = self.document("Teil2.sldprt", img.bmp(40, 40, (img.RED,) * 4))
+        preview = self.path("Teil2.sldprtKS")
+        write(preview, b"\xa5" * 200000)
+        self.extract(document)
+        data = read(preview)
+        self.assertLess(len(data), 200000)
+        self.assertEqual(data[:20], JFIF_START)
+        self.assertEqual(data[-2:], b"\xff\xd9")
+        image = img.decode_jpeg(preview)
+        self.assertEqual(image[:2], (40, 40))
+        self.assert_quarters(image, (img.RED,) * 4)
+
+    def test_preview_held_by_another_program_gives_the_creation_error(self):
+        document = self.document("Teil3.sldprt", img.bmp(32, 32))
+        preview = self.path("Teil3.sldprtKS")
+        old = b"old preview " * 1000
+        write(preview, old)
+        # Another program holds it open for writing and lets others only read.
+        holder = subprocess.Popen([k.WINE, os.path.join(k.BIN, "holdfile.exe"), windows_path(preview)],
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        try:
+            self.assertTrue(holder.stdout.readline().startswith(b"held"), "holdfile did not start")
+            text = self.extract_failing(document)
+            prefix = 'Datei "%s" kann nicht erstellt werden. ' % windows_path(preview)
+            self.assertTrue(text.startswith(prefix), text)
+            self.assertGreater(len(text), len(prefix) + 1, "no system message")
+            self.assertEqual(read(preview), old)
+        finally:
+            holder.stdin.close()
+            holder.wait(timeout=30)
+            holder.stdout.close()
+        self.assertEqual(read(preview), old)
+
+    def test_failed_write_is_reported(self):
+        # The preview name leads to /dev/full, which takes no byte: the disk is full.
+        document = self.document("Voll.sldprt", img.bmp(32, 32))
+        os.symlink("/dev/full", self.path("Voll.sldprtKS"))
+        text = self.extract_failing(document)
+        prefix = 'Datei "%s" kann nicht geschrieben werden. ' % windows_path(self.path("Voll.sldprtKS"))
+        self.assertTrue(text.startswith(prefix), text)
+        self.assertGreater(len(text), len(prefix) + 1, "no system message")
+
+    def test_unopened_document_is_reported_and_nothing_is_written(self):
+        document = self.document("Teil4.sldprt", img.bmp(32, 32))
+        missing = self.path("Fehlt.sldprt")
+        cases = [("MissingDocument", missing, None, 'Dokument "%s" kann nicht ge\u00f6ffnet werden. Fehlercode: 3.'
+                  % windows_path(missing)),
+                 ("NoApplicationObject", document, "application",
+                  'Dokument "%s" kann nicht ge\u00f6ffnet werden. Fehlercode: 1.' % windows_path(document)),
+                 ("NoDocumentObject", document, "document",
+                  'Dokument "%s" kann nicht ge\u00f6ffnet werden. Fehlercode: 1.' % windows_path(document)),
+                 ("NoRevision10", document, "revision10", "Interface nicht unterst\u00fctzt."),
+                 ("PreviewIsNoPicture", document, "notpicture", "Interface nicht unterst\u00fctzt.")]
+        old = b"old preview"
+        write(self.path("Teil4.sldprtKS"), old)
+        for name, path, fault, expected in cases:
+            with self.subTest(name):
+                self.assertEqual(self.extract_failing(path, fault), expected)
+                self.assertFalse(os.path.exists(self.path("Fehlt.sldprtKS")))
+                self.assertEqual(read(self.path("Teil4.sldprtKS")), old)
+
+    def test_without_document_manager_nothing_is_created(self):
+        document = self.document("Teil5.sldprt", img.bmp(32, 32))
+        set_docmgr("absent")
+        self.addCleanup(set_docmgr, "28")
+        self.extract(document)
+        self.assertFalse(os.path.exists(self.path("Teil5.sldprtKS")))
+
+
+if __name__ == "__main__":
+    unittest.main()

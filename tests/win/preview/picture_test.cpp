@@ -1,0 +1,198 @@
+// From OLE picture to bitmap: sizes through the screen's HIMETRIC mapping,
+// the drawing of each kind of picture, and the failures on the way.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <iostream>
+#include <ostream>
+#include <string>
+
+#include "errors.h"
+#include "ole_picture.h"
+#include "os_error.h"
+#include "preview_test_support.h"
+#include "process_picture.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// The test prefix's screen has 96 pixels per inch, so 25.4 mm are 96 pixels.
+TEST(ScreenPixels, HimetricExtentsAt96PixelsPerInch) {
+    const TWindowDC screen(nullptr);
+    std::cout << "screen: " << ::GetDeviceCaps(screen.Get(), HORZRES) << " x "
+              << ::GetDeviceCaps(screen.Get(), VERTRES) << " pixels, reported as "
+              << ::GetDeviceCaps(screen.Get(), HORZSIZE) << " x " << ::GetDeviceCaps(screen.Get(), VERTSIZE)
+              << " mm, " << ::GetDeviceCaps(screen.Get(), LOGPIXELSX) << " DPI\n";
+    EXPECT_EQ(ScreenPixelsX(2540), 96);
+    EXPECT_EQ(ScreenPixelsY(1270), 48);
+    EXPECT_EQ(ScreenPixelsX(1), 0);
+    // Rounded to the nearest pixel, by the millimetres the screen reports.
+    EXPECT_EQ(ScreenPixelsX(27093), ::MulDiv(27093, ::GetDeviceCaps(screen.Get(), HORZRES),
+                                             ::GetDeviceCaps(screen.Get(), HORZSIZE) * 100));
+    EXPECT_EQ(ScreenPixelsY(20320), ::MulDiv(20320, ::GetDeviceCaps(screen.Get(), VERTRES),
+                                             ::GetDeviceCaps(screen.Get(), VERTSIZE) * 100));
+    EXPECT_EQ(ScreenPixelsX(0), 0);
+    EXPECT_EQ(ScreenPixelsY(0), 0);
+}
+
+enum class TExpect { Quarters, White, NoPixels };
+
+struct PictureCase {
+    const char* name;
+    std::function<ComPtr<IPicture>(TRenderCall*)> make;
+    TExpect expect;
+    int width;   // pixels expected when the bitmap has pixels
+    int height;
+};
+
+void PrintTo(const PictureCase& c, std::ostream* os) { *os << c.name; }
+
+class ProcessPictureTest : public testing::TestWithParam<PictureCase> {};
+
+TEST_P(ProcessPictureTest, BitmapOfTheRightSizeAndContent) {
+    const PictureCase& c = GetParam();
+    TRenderCall calls;
+    const ComPtr<IPicture> picture = c.make(&calls);
+    const TScreenBitmap bitmap = processPicture(picture.Get());
+    if (c.expect == TExpect::NoPixels) {
+        EXPECT_TRUE(bitmap.Empty());
+        EXPECT_TRUE(bitmap.Bgr24Copy().Bytes.empty());
+        EXPECT_EQ(calls.Count, 0);
+        return;
+    }
+    ASSERT_FALSE(bitmap.Empty());
+    ASSERT_EQ(bitmap.Width(), c.width);
+    ASSERT_EQ(bitmap.Height(), c.height);
+    const TBgrCopy copy = bitmap.Bgr24Copy();
+    if (c.expect == TExpect::White) {
+        EXPECT_EQ(calls.Count, 0) << "a picture without a type was drawn";
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width; ++x) {
+                ASSERT_EQ(PixelOf(copy, x, y), RGB(255, 255, 255)) << "pixel " << x << "," << y;
+            }
+        }
+        return;
+    }
+    // Upright and not mirrored: each quarter in its place, up to the edges.
+    const int w = c.width;
+    const int h = c.height;
+    const struct {
+        int x, y;
+        COLORREF colour;
+    } probes[] = {{w / 4, h / 4, cQuarters.TopLeft},           {3 * w / 4, h / 4, cQuarters.TopRight},
+                  {w / 4, 3 * h / 4, cQuarters.BottomLeft},    {3 * w / 4, 3 * h / 4, cQuarters.BottomRight},
+                  {0, 0, cQuarters.TopLeft},                   {w - 1, 0, cQuarters.TopRight},
+                  {0, h - 1, cQuarters.BottomLeft},            {w - 1, h - 1, cQuarters.BottomRight}};
+    for (const auto& p : probes) {
+        EXPECT_TRUE(NearColour(PixelOf(copy, p.x, p.y), p.colour, 8))
+            << "pixel " << p.x << "," << p.y << " is " << ColourText(PixelOf(copy, p.x, p.y)) << ", not "
+            << ColourText(p.colour);
+    }
+}
+
+TPictureScript Script(SHORT type, long width, long height) {
+    TPictureScript script;
+    script.Type = type;
+    script.HimetricWidth = width;
+    script.HimetricHeight = height;
+    return script;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProcessPictureTest,
+    testing::Values(
+        PictureCase{"Bitmap", [](TRenderCall*) { return BitmapPicture(96, 48, cQuarters, false); }, TExpect::Quarters,
+                    96, 48},
+        PictureCase{"BitmapWithPalette", [](TRenderCall*) { return BitmapPicture(64, 40, cQuarters, true); },
+                    TExpect::Quarters, 64, 40},
+        PictureCase{"EnhancedMetafile", [](TRenderCall*) { return MetafilePicture(2540, 1270, cQuarters); },
+                    TExpect::Quarters, 96, 48},
+        PictureCase{"TypeNoneWithSize",
+                    [](TRenderCall* calls) { return ScriptedPicture(Script(PICTYPE_NONE, 2540, 1270), calls); },
+                    TExpect::White, 96, 48},
+        PictureCase{"Uninitialised",
+                    [](TRenderCall* calls) { return ScriptedPicture(Script(PICTYPE_UNINITIALIZED, 1270, 2540), calls); },
+                    TExpect::White, 48, 96},
+        PictureCase{"TypeNotTold",
+                    [](TRenderCall* calls) {
+                        TPictureScript script = Script(PICTYPE_BITMAP, 2540, 1270);
+                        script.TypeResult = E_FAIL;
+                        return ScriptedPicture(script, calls);
+                    },
+                    TExpect::White, 96, 48},
+        PictureCase{"NoPicture", [](TRenderCall*) { return ComPtr<IPicture>(); }, TExpect::NoPixels, 0, 0},
+        PictureCase{"ZeroWidth",
+                    [](TRenderCall* calls) { return ScriptedPicture(Script(PICTYPE_BITMAP, 0, 1270), calls); },
+                    TExpect::NoPixels, 0, 0},
+        PictureCase{"UnderHalfAPixelHigh",
+                    [](TRenderCall* calls) { return ScriptedPicture(Script(PICTYPE_BITMAP, 2540, 10), calls); },
+                    TExpect::NoPixels, 0, 0},
+        PictureCase{"SizeNotTold",
+                    [](TRenderCall* calls) {
+                        TPictureScript script = Script(PICTYPE_BITMAP, 2540, 1270);
+                        script.SizeResult = E_FAIL;
+                        return ScriptedPicture(script, calls);
+                    },
+                    TExpect::NoPixels, 0, 0}),
+    [](const testing::TestParamInfo<PictureCase>& info) { return std::string(info.param.name); });
+
+TEST(ProcessPicture, RendersWithTheUpsideDownSourceRectangle) {
+    TRenderCall calls;
+    const ComPtr<IPicture> picture = ScriptedPicture(Script(PICTYPE_ICON, 2540, 1270), &calls);
+    const TScreenBitmap bitmap = processPicture(picture.Get());
+    ASSERT_EQ(calls.Count, 1);
+    EXPECT_EQ(calls.X, 0);
+    EXPECT_EQ(calls.Y, 0);
+    EXPECT_EQ(calls.Cx, 96);
+    EXPECT_EQ(calls.Cy, 48);
+    EXPECT_EQ(calls.XSrc, 0);
+    EXPECT_EQ(calls.YSrc, 1269);
+    EXPECT_EQ(calls.CxSrc, 2540);
+    EXPECT_EQ(calls.CySrc, -1270);
+    ASSERT_TRUE(calls.HadBounds);
+    EXPECT_EQ(calls.Bounds.left, 0);
+    EXPECT_EQ(calls.Bounds.top, 0);
+    EXPECT_EQ(calls.Bounds.right, 96);
+    EXPECT_EQ(calls.Bounds.bottom, 48);
+}
+
+TEST(ProcessPicture, FailingRenderRaisesTheOleError) {
+    // A code the platform has no text for, and one it has.
+    for (const HRESULT code : {static_cast<HRESULT>(0x8004ABCD), E_ACCESSDENIED}) {
+        SCOPED_TRACE(code);
+        TPictureScript script = Script(PICTYPE_BITMAP, 2540, 1270);
+        script.RenderResult = code;
+        const ComPtr<IPicture> picture = ScriptedPicture(script, nullptr);
+        try {
+            processPicture(picture.Get());
+            ADD_FAILURE() << "no error raised";
+        } catch (const EOleSysError& e) {
+            EXPECT_EQ(e.ErrorCode, code);
+            const std::wstring platformText = SysErrorMessage(static_cast<unsigned long>(code));
+            if (code == E_ACCESSDENIED) {
+                EXPECT_FALSE(platformText.empty());
+                EXPECT_EQ(e.Message(), platformText);
+            } else {
+                EXPECT_EQ(platformText, L"");
+                EXPECT_EQ(e.Message(), L"OLE-Fehler 8004abcd");
+            }
+        }
+    }
+}
+
+TEST(ProcessPicture, PictureWithoutPictureDispIsRefused) {
+    TPictureScript script = Script(PICTYPE_BITMAP, 2540, 1270);
+    script.AnswersPictureDisp = false;
+    TRenderCall calls;
+    const ComPtr<IPicture> picture = ScriptedPicture(script, &calls);
+    try {
+        processPicture(picture.Get());
+        ADD_FAILURE() << "no error raised";
+    } catch (const EIntfCastError& e) {
+        EXPECT_EQ(e.Message(), L"Interface nicht unterstützt");
+    }
+    EXPECT_EQ(calls.Count, 0);
+}
+
+}  // namespace

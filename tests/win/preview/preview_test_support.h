@@ -1,0 +1,77 @@
+#pragma once
+// Helpers of the preview tests: COM for the test program, temporary folders,
+// files, test pictures and a scripted picture object.
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "screen_bitmap.h"
+
+using TBytes = std::vector<std::uint8_t>;
+
+// A new empty folder under %TEMP%, removed with everything in it at the end.
+class TTempFolder {
+public:
+    TTempFolder();
+    ~TTempFolder();
+    TTempFolder(const TTempFolder&) = delete;
+    TTempFolder& operator=(const TTempFolder&) = delete;
+    const std::wstring& Path() const noexcept { return fPath; }
+    std::wstring File(const std::wstring& name) const { return fPath + L"\\" + name; }
+
+private:
+    std::wstring fPath;
+};
+
+TBytes ReadBytes(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const TBytes& bytes);
+bool FileExists(const std::wstring& path);
+
+// Four colours, one per quarter: top left, top right, bottom left, bottom right.
+struct TQuarters {
+    COLORREF TopLeft, TopRight, BottomLeft, BottomRight;
+};
+extern const TQuarters cQuarters;  // red, green, blue, yellow
+
+// OLE pictures that own their handle: a bitmap (DIB section) of width x
+// height pixels, optionally with a palette, and an enhanced metafile whose
+// frame is himetricWidth x himetricHeight, both painted in quarters.
+Microsoft::WRL::ComPtr<IPicture> BitmapPicture(int width, int height, const TQuarters& quarters, bool withPalette);
+Microsoft::WRL::ComPtr<IPicture> MetafilePicture(long himetricWidth, long himetricHeight, const TQuarters& quarters);
+
+// A picture object that reports what it is told and writes down how it was
+// asked to render itself.
+struct TRenderCall {
+    int Count = 0;
+    LONG X = 0, Y = 0, Cx = 0, Cy = 0;
+    OLE_XPOS_HIMETRIC XSrc = 0;
+    OLE_YPOS_HIMETRIC YSrc = 0;
+    OLE_XSIZE_HIMETRIC CxSrc = 0;
+    OLE_YSIZE_HIMETRIC CySrc = 0;
+    RECT Bounds = {};
+    bool HadBounds = false;
+};
+struct TPictureScript {
+    SHORT Type = PICTYPE_BITMAP;
+    HRESULT TypeResult = S_OK;
+    long HimetricWidth = 0;
+    long HimetricHeight = 0;
+    HRESULT SizeResult = S_OK;
+    HRESULT RenderResult = S_OK;
+    bool AnswersPictureDisp = true;
+};
+Microsoft::WRL::ComPtr<IPicture> ScriptedPicture(const TPictureScript& script, TRenderCall* calls);
+
+// The colour of a pixel of the bitmap's 24-bit copy.
+COLORREF PixelOf(const TBgrCopy& copy, int x, int y);
+// True when every channel differs by at most tolerance.
+bool NearColour(COLORREF a, COLORREF b, int tolerance);
+std::string ColourText(COLORREF c);
+
+// A screen bitmap of one colour.
+TScreenBitmap FilledBitmap(int width, int height, COLORREF colour);
