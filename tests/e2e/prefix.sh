@@ -162,6 +162,9 @@ timeout 60 "$WINE_SERVER" -w >/dev/null 2>&1 || true
 # Debian's Wine has no Tahoma; a condensed sans of similar width stands in.
 timeout 60 "$WINE_LOADER" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /t REG_SZ \
   /d 'DejaVu Sans Condensed' /f >/dev/null 2>&1
+# No window manager runs on this screen: Wine places and unmaps every window
+# itself instead of waiting up to 2 s for a manager that never answers.
+timeout 60 "$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 set_dpi "$DPI"
 [ -z "$DOCMGR" ] || install_docmgr "$DOCMGR"
 echo "prefix.sh: $PREFIX ready on display :$DISPLAY_NUM at $DPI DPI${DOCMGR:+, Document Manager $DOCMGR}"
