@@ -27,11 +27,41 @@ WS_EX_TOPMOST = 0x00000008
 WS_EX_APPWINDOW = 0x00040000
 SS_TYPEMASK = 0x1F
 SS_ICON = 0x03
+MSGBOX_TEXT_ID = 0xFFFF  # the text control of a system message box
 
 
 def require_prefix(test_case):
     if not (WINE and os.environ.get("WINEPREFIX") and os.environ.get("DISPLAY") and BIN):
         raise unittest.SkipTest("no Wine test prefix: run through scripts/test.sh")
+
+
+def windows_path(unix_path):
+    """The path as a Windows program under Wine sees it (drive Z: is the Unix root)."""
+    return "Z:" + unix_path.replace("/", "\\")
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def set_docmgr(variant):
+    """Installs another build of the stand-in Document Manager in the test prefix."""
+    prefix_dir = os.path.dirname(os.environ["WINEPREFIX"])
+    subprocess.run([os.path.join(SOURCE, "tests", "e2e", "prefix.sh"), "--docmgr", variant, "--bin", BIN, prefix_dir],
+                   check=True, timeout=300, stdout=subprocess.DEVNULL)
+
+
+def box_text(found):
+    """The text of a message box found by dialog(), or None."""
+    _, children = found
+    texts = [c.text for c in children if c.cls == "Static" and c.ctrl_id == MSGBOX_TEXT_ID]
+    return texts[0] if texts else None
 
 
 def unescape(text):

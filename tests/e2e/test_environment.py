@@ -3,7 +3,6 @@ gate and its type-library registration, end to end under Wine."""
 
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
@@ -28,14 +27,8 @@ def key_exists(key, view=64):
     return reg("query", key, "/reg:%d" % view) == 0
 
 
-def set_docmgr(variant):
-    prefix_dir = os.path.dirname(os.environ["WINEPREFIX"])
-    subprocess.run([os.path.join(k.SOURCE, "tests", "e2e", "prefix.sh"), "--docmgr", variant,
-                    "--bin", k.BIN, prefix_dir], check=True, timeout=300, stdout=subprocess.DEVNULL)
 
 
-def windows_path(unix_path):
-    return "Z:" + unix_path.replace("/", "\\")
 
 
 def helper_with_env(settings, args):
@@ -47,7 +40,7 @@ class EnvironmentTest(k.WineTestCase):
     @classmethod
     def tearDownClass(cls):
         if k.WINE and os.environ.get("WINEPREFIX"):
-            set_docmgr("28")  # what the rest of the suite expects
+            k.set_docmgr("28")  # what the rest of the suite expects
 
     def setUp(self):
         super().setUp()
@@ -55,14 +48,14 @@ class EnvironmentTest(k.WineTestCase):
         self.addCleanup(shutil.rmtree, self.appdata, True)
 
     def run_helper(self, args, settings=None, timeout=60):
-        settings = settings if settings is not None else ["APPDATA=" + windows_path(self.appdata)]
+        settings = settings if settings is not None else ["APPDATA=" + k.windows_path(self.appdata)]
         return k.wine(helper_with_env(settings, args), timeout=timeout)
 
     def wait_key(self, key, present=True, timeout=20):
         return k.wait_for(lambda: key_exists(key) == present, timeout=timeout, interval=0.5)
 
     def test_library_absent_does_nothing_with_documents_or_registry(self):
-        set_docmgr("absent")
+        k.set_docmgr("absent")
         self.assertFalse(key_exists(TYPELIB_KEY))
         started = time.monotonic()
         # With no library the preview operation returns at once: no error box.
@@ -73,7 +66,7 @@ class EnvironmentTest(k.WineTestCase):
         self.assertFalse(key_exists(TYPELIB_KEY), "the registration was started")
 
     def test_version_28_with_key_present_starts_no_registration(self):
-        set_docmgr("28")
+        k.set_docmgr("28")
         self.assertTrue(key_exists(TYPELIB_KEY))
         # A registration would write the class key back: remove it to see.
         self.assertEqual(reg("delete", CLSID_KEY, "/f"), 0)
@@ -84,14 +77,14 @@ class EnvironmentTest(k.WineTestCase):
     def test_missing_key_starts_the_registration(self):
         for variant in ("28", "noversion"):
             with self.subTest(variant):
-                set_docmgr(variant)
+                k.set_docmgr(variant)
                 self.assertEqual(reg("delete", TYPELIB_KEY, "/f"), 0)
                 self.assertEqual(self.run_helper([]).returncode, 0)
                 self.assertTrue(self.wait_key(TYPELIB_KEY), "regsvr32 did not register the library")
                 self.assertIsNone(k.dialog(wait=0))
 
     def test_key_only_in_the_32_bit_view_counts_as_missing(self):
-        set_docmgr("28")
+        k.set_docmgr("28")
         self.assertEqual(reg("delete", TYPELIB_KEY, "/f"), 0)
         self.assertEqual(reg("add", TYPELIB_KEY + r"\1.0", "/reg:32", "/f"), 0)
         self.addCleanup(reg, "delete", TYPELIB_KEY, "/reg:32", "/f")
@@ -105,8 +98,8 @@ class EnvironmentTest(k.WineTestCase):
         self.assertTrue(self.wait_key(TYPELIB_KEY), "the 32-bit key was taken for the 64-bit one")
 
     def test_version_29_shows_the_message_and_ends_without_status_window(self):
-        set_docmgr("29")
-        command = helper_with_env(["APPDATA=" + windows_path(self.appdata)], ["/R"])
+        k.set_docmgr("29")
+        command = helper_with_env(["APPDATA=" + k.windows_path(self.appdata)], ["/R"])
         proc = self.launch(command[1:], exe=command[0])
         found = k.dialog(wait=30)
         self.assertIsNotNone(found, "no version message")
@@ -123,7 +116,7 @@ class EnvironmentTest(k.WineTestCase):
         self.assertEqual(proc.wait(timeout=30), 0)
 
     def test_data_folders_created_once(self):
-        set_docmgr("absent")
+        k.set_docmgr("absent")
         data = os.path.join(self.appdata, "KesTrum", "DBExt")
         self.assertEqual(self.run_helper([]).returncode, 0)
         self.assertTrue(os.path.isdir(data))
@@ -137,14 +130,14 @@ class EnvironmentTest(k.WineTestCase):
         self.assertEqual(os.stat(data).st_mtime_ns, before)
 
     def test_appdata_unset_or_empty_goes_on(self):
-        set_docmgr("absent")
+        k.set_docmgr("absent")
         for name, settings in (("unset", ["--unset", "APPDATA"]), ("empty", ["APPDATA="])):
             with self.subTest(name):
                 self.assertEqual(self.run_helper([], settings=settings).returncode, 0)
                 self.assertIsNone(k.dialog(wait=0))
 
     def test_relative_appdata_shows_the_folder_error_then_runs_the_command(self):
-        set_docmgr("absent")
+        k.set_docmgr("absent")
         command = helper_with_env(["APPDATA=kestrumrelative"], ["/R"])
         self.launch(command[1:], exe=command[0])
         found = k.dialog(wait=30, press=True)

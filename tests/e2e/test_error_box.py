@@ -10,11 +10,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
 
 PREVIEW_TEXT = "Preview wird aktualisiert..."
-MSGBOX_TEXT_ID = 0xFFFF
 
 
 def box_parts(children):
-    texts = [c.text for c in children if c.cls == "Static" and c.ctrl_id == MSGBOX_TEXT_ID]
+    texts = [c.text for c in children if c.cls == "Static" and c.ctrl_id == k.MSGBOX_TEXT_ID]
     icons = [c for c in children if c.cls == "Static" and (c.style & k.SS_TYPEMASK) == k.SS_ICON]
     buttons = [c for c in children if c.cls == "Button" and c.visible]
     return texts, icons, buttons

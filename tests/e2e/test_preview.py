@@ -14,36 +14,19 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
 import preview_images as img  # noqa: E402
 
-MSGBOX_TEXT_ID = 0xFFFF
 JFIF_START = bytes.fromhex("FFD8FFE000104A46494600010100000100010000")
 # Colour tolerance after JPEG's chroma subsampling, away from the edges.
 TOLERANCE = 40
 
 
-def windows_path(unix_path):
-    return "Z:" + unix_path.replace("/", "\\")
 
 
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
 
 
-def write(path, data):
-    with open(path, "wb") as f:
-        f.write(data)
 
 
-def set_docmgr(variant):
-    prefix_dir = os.path.dirname(os.environ["WINEPREFIX"])
-    subprocess.run([os.path.join(k.SOURCE, "tests", "e2e", "prefix.sh"), "--docmgr", variant,
-                    "--bin", k.BIN, prefix_dir], check=True, timeout=300, stdout=subprocess.DEVNULL)
 
 
-def box_text(found):
-    _, children = found
-    texts = [c.text for c in children if c.cls == "Static" and c.ctrl_id == MSGBOX_TEXT_ID]
-    return texts[0] if texts else None
 
 
 class PreviewTest(k.WineTestCase):
@@ -57,10 +40,10 @@ class PreviewTest(k.WineTestCase):
 
     def document(self, name, preview=None, preview_name="preview.bmp"):
         """A stand-in document in the test folder, with the preview picture's bytes stored."""
-        args = [os.path.join(k.BIN, "dmfixture.exe"), "create", windows_path(self.path(name))]
+        args = [os.path.join(k.BIN, "dmfixture.exe"), "create", k.windows_path(self.path(name))]
         if preview is not None:
-            write(self.path(preview_name), preview)
-            args += ["--preview", windows_path(self.path(preview_name))]
+            k.write(self.path(preview_name), preview)
+            args += ["--preview", k.windows_path(self.path(preview_name))]
         result = k.wine(args, timeout=60)
         self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
         return self.path(name)
@@ -72,7 +55,7 @@ class PreviewTest(k.WineTestCase):
         if fault:
             env["KESTRUM_DOCMGR_FAULT"] = fault
         started = time.monotonic()
-        result = k.wine([k.HELPER, "/T", windows_path(document)], timeout=60, env=env)
+        result = k.wine([k.HELPER, "/T", k.windows_path(document)], timeout=60, env=env)
         self.assertEqual(result.returncode, 0)
         self.assertLess(time.monotonic() - started, 30, "the program did not end at once")
         self.assertIsNone(k.dialog(wait=0), "an error box is left")
@@ -80,12 +63,12 @@ class PreviewTest(k.WineTestCase):
     def extract_failing(self, document, fault=None):
         """Runs "/T" where it fails; the text of its error box (which is pressed)."""
         env = {"KESTRUM_DOCMGR_FAULT": fault} if fault else {}
-        proc = self.launch(["/T", windows_path(document)], env=env)
+        proc = self.launch(["/T", k.windows_path(document)], env=env)
         found = k.dialog(wait=30, press=True)
         self.assertIsNotNone(found, "no error box")
         k.stop(proc)
         k.wait_for(lambda: not k.leftovers(), timeout=10)
-        return box_text(found)
+        return k.box_text(found)
 
     def assert_quarters(self, image, quarters=img.QUARTERS):
         width, height, _ = image
@@ -97,17 +80,17 @@ class PreviewTest(k.WineTestCase):
     def test_bitmap_preview_becomes_jpeg_of_96_by_48_pixels(self):
         # 96 x 48 pixels at the prefix's 96 DPI: the picture is 2540 x 1270 in 0.01 mm.
         document = self.document("Teil1.SLDPRT", img.bmp(96, 48))
-        stored = read(document)
+        stored = k.read(document)
         self.extract(document)
         preview = self.path("Teil1.sldprtKS")
-        data = read(preview)
+        data = k.read(preview)
         self.assertEqual(data[:20], JFIF_START)
         self.assertIn(b"\xff\xc0", data)
         self.assertNotIn(b"\xff\xc2", data[:data.index(b"\xff\xda")])
         image = img.decode_jpeg(preview)
         self.assertEqual(image[:2], (96, 48))
         self.assert_quarters(image)
-        self.assertEqual(read(document), stored, "the document was changed")
+        self.assertEqual(k.read(document), stored, "the document was changed")
 
     def test_metafile_preview_is_played_into_the_bitmap(self):
         document = self.document("Baugruppe.SldAsm", img.emf(2540, 1270), "preview.emf")
@@ -122,7 +105,7 @@ class PreviewTest(k.WineTestCase):
             with self.subTest(name):
                 document = self.document(name + ".slddrw", None if fault is None else img.bmp(16, 16))
                 preview = self.path(name + ".slddrwKS")
-                write(preview, b"old preview" * 100)
+                k.write(preview, b"old preview" * 100)
                 self.extract(document, fault)
                 self.assertEqual(os.path.getsize(preview), 0)
 
@@ -136,9 +119,9 @@ class PreviewTest(k.WineTestCase):
     def test_existing_preview_is_replaced(self):
         document = self.document("Teil2.sldprt", img.bmp(40, 40, (img.RED,) * 4))
         preview = self.path("Teil2.sldprtKS")
-        write(preview, b"\xa5" * 200000)
+        k.write(preview, b"\xa5" * 200000)
         self.extract(document)
-        data = read(preview)
+        data = k.read(preview)
         self.assertLess(len(data), 200000)
         self.assertEqual(data[:20], JFIF_START)
         self.assertEqual(data[-2:], b"\xff\xd9")
@@ -150,29 +133,29 @@ class PreviewTest(k.WineTestCase):
         document = self.document("Teil3.sldprt", img.bmp(32, 32))
         preview = self.path("Teil3.sldprtKS")
         old = b"old preview " * 1000
-        write(preview, old)
+        k.write(preview, old)
         # Another program holds it open for writing and lets others only read.
-        holder = subprocess.Popen([k.WINE, os.path.join(k.BIN, "holdfile.exe"), windows_path(preview)],
+        holder = subprocess.Popen([k.WINE, os.path.join(k.BIN, "holdfile.exe"), k.windows_path(preview)],
                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         try:
             self.assertTrue(holder.stdout.readline().startswith(b"held"), "holdfile did not start")
             text = self.extract_failing(document)
-            prefix = 'Datei "%s" kann nicht erstellt werden. ' % windows_path(preview)
+            prefix = 'Datei "%s" kann nicht erstellt werden. ' % k.windows_path(preview)
             self.assertTrue(text.startswith(prefix), text)
             self.assertGreater(len(text), len(prefix) + 1, "no system message")
-            self.assertEqual(read(preview), old)
+            self.assertEqual(k.read(preview), old)
         finally:
             holder.stdin.close()
             holder.wait(timeout=30)
             holder.stdout.close()
-        self.assertEqual(read(preview), old)
+        self.assertEqual(k.read(preview), old)
 
     def test_failed_write_is_reported(self):
         # The preview name leads to /dev/full, which takes no byte: the disk is full.
         document = self.document("Voll.sldprt", img.bmp(32, 32))
         os.symlink("/dev/full", self.path("Voll.sldprtKS"))
         text = self.extract_failing(document)
-        prefix = 'Datei "%s" kann nicht geschrieben werden. ' % windows_path(self.path("Voll.sldprtKS"))
+        prefix = 'Datei "%s" kann nicht geschrieben werden. ' % k.windows_path(self.path("Voll.sldprtKS"))
         self.assertTrue(text.startswith(prefix), text)
         self.assertGreater(len(text), len(prefix) + 1, "no system message")
 
@@ -180,25 +163,25 @@ class PreviewTest(k.WineTestCase):
         document = self.document("Teil4.sldprt", img.bmp(32, 32))
         missing = self.path("Fehlt.sldprt")
         cases = [("MissingDocument", missing, None, 'Dokument "%s" kann nicht ge\u00f6ffnet werden. Fehlercode: 3.'
-                  % windows_path(missing)),
+                  % k.windows_path(missing)),
                  ("NoApplicationObject", document, "application",
-                  'Dokument "%s" kann nicht ge\u00f6ffnet werden. Fehlercode: 1.' % windows_path(document)),
+                  'Dokument "%s" kann nicht ge\u00f6ffnet werden. Fehlercode: 1.' % k.windows_path(document)),
                  ("NoDocumentObject", document, "document",
-                  'Dokument "%s" kann nicht ge\u00f6ffnet werden. Fehlercode: 1.' % windows_path(document)),
+                  'Dokument "%s" kann nicht ge\u00f6ffnet werden. Fehlercode: 1.' % k.windows_path(document)),
                  ("NoRevision10", document, "revision10", "Interface nicht unterst\u00fctzt."),
                  ("PreviewIsNoPicture", document, "notpicture", "Interface nicht unterst\u00fctzt.")]
         old = b"old preview"
-        write(self.path("Teil4.sldprtKS"), old)
+        k.write(self.path("Teil4.sldprtKS"), old)
         for name, path, fault, expected in cases:
             with self.subTest(name):
                 self.assertEqual(self.extract_failing(path, fault), expected)
                 self.assertFalse(os.path.exists(self.path("Fehlt.sldprtKS")))
-                self.assertEqual(read(self.path("Teil4.sldprtKS")), old)
+                self.assertEqual(k.read(self.path("Teil4.sldprtKS")), old)
 
     def test_without_document_manager_nothing_is_created(self):
         document = self.document("Teil5.sldprt", img.bmp(32, 32))
-        set_docmgr("absent")
-        self.addCleanup(set_docmgr, "28")
+        k.set_docmgr("absent")
+        self.addCleanup(k.set_docmgr, "28")
         self.extract(document)
         self.assertFalse(os.path.exists(self.path("Teil5.sldprtKS")))
 

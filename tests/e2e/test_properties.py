@@ -14,35 +14,18 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
 
-MSGBOX_TEXT_ID = 0xFFFF
 WORKING_TEXT = "Properties werden aktualisiert..."
 TEXT, NUMBER, DATE, YES_NO = 30, 3, 64, 11
 
 
-def windows_path(unix_path):
-    return "Z:" + unix_path.replace("/", "\\")
 
 
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
 
 
-def write(path, data):
-    with open(path, "wb") as f:
-        f.write(data)
 
 
-def set_docmgr(variant):
-    prefix_dir = os.path.dirname(os.environ["WINEPREFIX"])
-    subprocess.run([os.path.join(k.SOURCE, "tests", "e2e", "prefix.sh"), "--docmgr", variant,
-                    "--bin", k.BIN, prefix_dir], check=True, timeout=300, stdout=subprocess.DEVNULL)
 
 
-def box_text(found):
-    _, children = found
-    texts = [c.text for c in children if c.cls == "Static" and c.ctrl_id == MSGBOX_TEXT_ID]
-    return texts[0] if texts else None
 
 
 class PropertyTestCase(k.WineTestCase):
@@ -56,7 +39,7 @@ class PropertyTestCase(k.WineTestCase):
 
     def document(self, name, props=()):
         """A stand-in document in the test folder with the (name, type, value) properties."""
-        args = [os.path.join(k.BIN, "dmfixture.exe"), "create", windows_path(self.path(name))]
+        args = [os.path.join(k.BIN, "dmfixture.exe"), "create", k.windows_path(self.path(name))]
         for prop_name, prop_type, value in props:
             args += ["--prop", prop_name, str(prop_type), value]
         result = k.wine(args, timeout=60)
@@ -64,7 +47,7 @@ class PropertyTestCase(k.WineTestCase):
         return self.path(name)
 
     def props(self, document):
-        result = k.wine([os.path.join(k.BIN, "dmfixture.exe"), "props", windows_path(document)], timeout=60)
+        result = k.wine([os.path.join(k.BIN, "dmfixture.exe"), "props", k.windows_path(document)], timeout=60)
         self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
         rows = []
         for line in result.stdout.decode("utf-8").split("\n")[:-1]:
@@ -73,7 +56,7 @@ class PropertyTestCase(k.WineTestCase):
         return rows
 
     def property_file(self, data, name="props.txt"):
-        write(self.path(name), data)
+        k.write(self.path(name), data)
         return self.path(name)
 
     def assert_result(self, proc, started, text):
@@ -91,14 +74,14 @@ class PropertyTestCase(k.WineTestCase):
     def update(self, document, prop_file, text, fault=None):
         env = {"KESTRUM_DOCMGR_FAULT": fault} if fault else None
         started = time.monotonic()
-        proc = self.launch(["/P", windows_path(document), windows_path(prop_file)], env=env)
+        proc = self.launch(["/P", k.windows_path(document), k.windows_path(prop_file)], env=env)
         self.assert_result(proc, started, text)
 
     def update_failing(self, document, prop_file, fault=None):
         """Runs "/P" where it fails: the error box's text; the status text stays
         and no result comes up. The box is pressed and the program ended."""
         env = {"KESTRUM_DOCMGR_FAULT": fault} if fault else None
-        proc = self.launch(["/P", windows_path(document), windows_path(prop_file)], env=env)
+        proc = self.launch(["/P", k.windows_path(document), k.windows_path(prop_file)], env=env)
         self.assertIsNotNone(k.wait_status_window(text=WORKING_TEXT, timeout=30), "no status window")
         found = k.dialog(wait=30)
         self.assertIsNotNone(found, "no error box")
@@ -109,7 +92,7 @@ class PropertyTestCase(k.WineTestCase):
         self.assertIsNone(proc.poll(), "ended before the close timer")
         k.stop(proc)
         k.wait_for(lambda: not k.leftovers(), timeout=10)
-        return box_text(found)
+        return k.box_text(found)
 
 
 class PropertyUpdateTest(PropertyTestCase):
@@ -119,7 +102,7 @@ class PropertyUpdateTest(PropertyTestCase):
         self.update(document, prop_file, "2 Properties neu angelegt...\rkeine Properties aktualisiert...")
         self.assertEqual(self.props(document),
                          [("Material", TEXT, "Stahl"), ("Farbe", TEXT, "rot"), ("Gewicht", TEXT, "12")])
-        self.assertEqual(read(prop_file), b"Farbe\r\nrot\r\nGewicht\r\n12\r\n")
+        self.assertEqual(k.read(prop_file), b"Farbe\r\nrot\r\nGewicht\r\n12\r\n")
 
     def test_one_new_and_three_updated(self):
         # Names match without case; the number becomes text; umlauts come in
@@ -141,7 +124,7 @@ class PropertyUpdateTest(PropertyTestCase):
         full_env = dict(os.environ)
         full_env.pop("KESTRUM_DOCMGR_FAULT", None)
         # No third argument: the property file is standard input.
-        proc = subprocess.Popen([k.WINE, k.HELPER, "/P", windows_path(document)], stdin=subprocess.PIPE,
+        proc = subprocess.Popen([k.WINE, k.HELPER, "/P", k.windows_path(document)], stdin=subprocess.PIPE,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=full_env)
         self.procs.append(proc)
         proc.stdin.write(b"FARBE\r\nblau\r\nStra\xdfe\r\nHauptstra\xdfe 1\r\n")
@@ -152,27 +135,27 @@ class PropertyUpdateTest(PropertyTestCase):
 
     def test_missing_property_file_shows_io_error_and_timer_ends(self):
         document = self.document("Teil2.sldprt", [("Farbe", TEXT, "rot")])
-        stored = read(document)
+        stored = k.read(document)
         started = time.monotonic()
-        proc = self.launch(["/P", windows_path(document), windows_path(self.path("fehlt.txt"))])
+        proc = self.launch(["/P", k.windows_path(document), k.windows_path(self.path("fehlt.txt"))])
         self.assertIsNotNone(k.wait_status_window(text=WORKING_TEXT, timeout=30), "no status window")
         found = k.dialog(wait=30)
         self.assertIsNotNone(found, "no error box")
-        self.assertEqual(box_text(found), "E/A-Fehler 104.")
+        self.assertEqual(k.box_text(found), "E/A-Fehler 104.")
         self.assertEqual(k.label_text(k.wait_status_window()), WORKING_TEXT)
         self.assertIsNotNone(k.dialog(wait=1, press=True))
         self.assertEqual(proc.wait(timeout=60), 0)
         elapsed = time.monotonic() - started
         self.assertGreater(elapsed, 35)
         self.assertLess(elapsed, 50)
-        self.assertEqual(read(document), stored, "the document was changed")
+        self.assertEqual(k.read(document), stored, "the document was changed")
 
     def test_failed_save_is_an_error_not_a_success(self):
         document = self.document("Teil3.sldprt", [("Farbe", TEXT, "rot")])
-        stored = read(document)
+        stored = k.read(document)
         text = self.update_failing(document, self.property_file(b"Farbe\nblau\nNeu\n1\n"), fault="save")
-        self.assertEqual(text, 'Dokument "%s" kann nicht gespeichert werden. Fehlercode: 2.' % windows_path(document))
-        self.assertEqual(read(document), stored, "the document was changed")
+        self.assertEqual(text, 'Dokument "%s" kann nicht gespeichert werden. Fehlercode: 2.' % k.windows_path(document))
+        self.assertEqual(k.read(document), stored, "the document was changed")
 
     def test_document_not_open_for_writing_is_an_error(self):
         # Read-only, or held open for writing by another program.
@@ -180,14 +163,14 @@ class PropertyUpdateTest(PropertyTestCase):
         for name, file_name in cases:
             with self.subTest(name):
                 document = self.document(file_name, [("Farbe", TEXT, "rot")])
-                stored = read(document)
+                stored = k.read(document)
                 prop_file = self.property_file(b"Farbe\nblau\n")
                 holder = None
                 if name == "ReadOnly":
                     os.chmod(document, 0o444)
                     self.addCleanup(os.chmod, document, 0o644)
                 else:
-                    holder = subprocess.Popen([k.WINE, os.path.join(k.BIN, "holdfile.exe"), windows_path(document)],
+                    holder = subprocess.Popen([k.WINE, os.path.join(k.BIN, "holdfile.exe"), k.windows_path(document)],
                                               stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                               stderr=subprocess.DEVNULL)
                     self.assertTrue(holder.stdout.readline().startswith(b"held"), "holdfile did not start")
@@ -199,8 +182,8 @@ class PropertyUpdateTest(PropertyTestCase):
                         holder.wait(timeout=30)
                         holder.stdout.close()
                 self.assertEqual(text, 'Dokument "%s" kann nicht ge\u00f6ffnet werden. Fehlercode: 4.'
-                                 % windows_path(document))
-                self.assertEqual(read(document), stored, "the document was changed")
+                                 % k.windows_path(document))
+                self.assertEqual(k.read(document), stored, "the document was changed")
 
 
 class WithoutDocumentManagerTest(PropertyTestCase):
@@ -208,17 +191,17 @@ class WithoutDocumentManagerTest(PropertyTestCase):
 
     def setUp(self):
         super().setUp()
-        set_docmgr("absent")
-        self.addCleanup(set_docmgr, "28")
+        k.set_docmgr("absent")
+        self.addCleanup(k.set_docmgr, "28")
 
     def test_neither_file_is_touched(self):
         document = self.document("Teil6.sldprt", [("Farbe", TEXT, "rot")])
-        stored = read(document)
+        stored = k.read(document)
         # A property file that is not there: reading it would bring up an error box.
         started = time.monotonic()
-        proc = self.launch(["/P", windows_path(document), windows_path(self.path("fehlt.txt"))])
+        proc = self.launch(["/P", k.windows_path(document), k.windows_path(self.path("fehlt.txt"))])
         self.assert_result(proc, started, " keine neue Properties angelegt...\rkeine Properties aktualisiert...")
-        self.assertEqual(read(document), stored, "the document was changed")
+        self.assertEqual(k.read(document), stored, "the document was changed")
         self.assertFalse(os.path.exists(self.path("fehlt.txt")))
 
 
