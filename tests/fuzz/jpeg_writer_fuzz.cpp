@@ -3,7 +3,8 @@
 // The numbers come from the end of the input, the pixels from its front.
 // Kinds of picture:
 //   ordinary   sides of 1 to 256 pixels, often at block edges (1, 7, 8, 9,
-//              15, 16, 17 ...), rows padded by 0 to 7 bytes;
+//              15, 16, 17 ...), rows padded by 0 to 7 bytes, filled with
+//              the input's bytes, one colour, noise or a gradient;
 //   strip      one side up to the largest the format allows (65500), the
 //              other 1 to 3 pixels;
 //   too big    a side of 65501 pixels or more: EJPEG "Maximum supported
@@ -38,11 +39,11 @@ namespace {
 
 using TBytes = std::vector<std::uint8_t>;
 
-// KESTRUM_FUZZ_TRACE=1 prints each picture's kind and size (to check seeds).
+// KESTRUM_FUZZ_TRACE=1 prints each picture's kind, size and output size (to check seeds).
 const bool cTrace = std::getenv("KESTRUM_FUZZ_TRACE") != nullptr;
 
-void Trace(const char* kind, int width, int height) {
-    if (cTrace) std::fprintf(stderr, "%s %d x %d\n", kind, width, height);
+void Trace(const char* kind, int width, int height, std::size_t outputSize = 0) {
+    if (cTrace) std::fprintf(stderr, "%s %d x %d: %zu bytes\n", kind, width, height, outputSize);
 }
 
 // The example tables of the JPEG standard, in natural order.
@@ -181,10 +182,18 @@ int PickSide(FuzzedDataProvider& fdp, int largest) {
     return fdp.ConsumeIntegralInRange(1, largest);
 }
 
+// How the pixels are filled. The library is not instrumented, so the
+// fuzzer cannot tell pixel bytes apart by coverage: noise from a seed gives
+// large files (the output buffer grows) from a few input bytes.
+enum class TFill { Bytes, OneColour, Noise, Gradient };
+
 void EncodeOrdinary(FuzzedDataProvider& fdp, int width, int height) {
     const int padding = fdp.ConsumeIntegralInRange(0, 7);
-    const bool flat = fdp.ConsumeBool();
-    const TBytes source = fdp.ConsumeRemainingBytes<std::uint8_t>();
+    const auto fill = static_cast<TFill>(fdp.ConsumeIntegralInRange(0, 3));
+    std::uint32_t random = fdp.ConsumeIntegral<std::uint32_t>();
+    TBytes source = fdp.ConsumeRemainingBytes<std::uint8_t>();
+    if (source.empty()) source = {static_cast<std::uint8_t>(random), static_cast<std::uint8_t>(random >> 8),
+                                  static_cast<std::uint8_t>(random >> 16)};
 
     const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(width) * 3 + padding;
     TBytes rows(static_cast<std::size_t>(stride) * (height - 1) + static_cast<std::size_t>(width) * 3, 0xA5);
@@ -192,19 +201,22 @@ void EncodeOrdinary(FuzzedDataProvider& fdp, int width, int height) {
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = rows.data() + y * stride;
         for (int x = 0; x < width * 3; ++x) {
-            std::uint8_t value;
-            if (source.empty())
-                value = static_cast<std::uint8_t>(x * 7 + y * 13);
-            else if (flat)
-                value = source[x % 3 % source.size()];
-            else
-                value = source[next++ % source.size()];
-            row[x] = value;
+            switch (fill) {
+                case TFill::Bytes: row[x] = source[next++ % source.size()]; break;
+                case TFill::OneColour: row[x] = source[x % 3 % source.size()]; break;
+                case TFill::Noise:
+                    random = random * 1103515245u + 12345u;
+                    row[x] = static_cast<std::uint8_t>(random >> 16);
+                    break;
+                case TFill::Gradient: row[x] = static_cast<std::uint8_t>(x * 7 + y * 13); break;
+            }
         }
     }
     const TBgrPixels pixels{width, height, stride, rows.data()};
-    Trace(flat ? "flat" : "pixels", width, height);
-    CheckJpeg(EncodeJpeg(pixels), pixels, flat);
+    const bool flat = fill == TFill::OneColour;
+    const TBytes jpeg = EncodeJpeg(pixels);
+    Trace(flat ? "one colour" : "pixels", width, height, jpeg.size());
+    CheckJpeg(jpeg, pixels, flat);
 }
 
 void EncodeTooBig(FuzzedDataProvider& fdp) {
