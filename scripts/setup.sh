@@ -8,7 +8,7 @@ DEPS="$ROOT/build/deps"
 export DEBIAN_FRONTEND=noninteractive
 
 PACKAGES=(
-  cmake make g++ clang python3
+  cmake make g++ clang python3 time
   g++-mingw-w64-x86-64-posix
   wine64 fonts-wine fonts-dejavu-extra xvfb xauth x11-apps netpbm
   nasm libjpeg62-turbo-dev libjpeg-turbo-progs

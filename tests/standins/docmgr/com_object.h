@@ -6,8 +6,14 @@
 
 #include <atomic>
 
+// Server locks (IClassFactory::LockServer).
 void ModuleLock() noexcept;
 void ModuleUnlock() noexcept;
+// Objects of the server alive now; tests read the count through the export
+// StandInLiveObjectCount.
+void ObjectCreated() noexcept;
+void ObjectDestroyed() noexcept;
+// Any live object or server lock.
 bool ModuleInUse() noexcept;
 HMODULE ModuleHandle() noexcept;
 
@@ -27,8 +33,8 @@ public:
     }
 
 protected:
-    TComObject() noexcept { ModuleLock(); }
-    virtual ~TComObject() { ModuleUnlock(); }
+    TComObject() noexcept { ObjectCreated(); }
+    virtual ~TComObject() { ObjectDestroyed(); }
 
     // Hands out itf with a reference, or E_NOINTERFACE when it is null.
     static HRESULT Hand(IUnknown* itf, void** out) noexcept {

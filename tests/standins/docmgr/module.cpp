@@ -1,4 +1,5 @@
-// The DLL's entry points for COM: the class object and whether it may be unloaded.
+// The DLL's entry points for COM: the class object and whether it may be
+// unloaded; and, for tests, the number of live objects.
 #include <windows.h>
 #include <combaseapi.h>
 
@@ -11,12 +12,15 @@
 
 namespace {
 std::atomic<long> gLocks{0};
+std::atomic<long> gObjects{0};
 HMODULE gModule = nullptr;
 }  // namespace
 
 void ModuleLock() noexcept { ++gLocks; }
 void ModuleUnlock() noexcept { --gLocks; }
-bool ModuleInUse() noexcept { return gLocks > 0; }
+void ObjectCreated() noexcept { ++gObjects; }
+void ObjectDestroyed() noexcept { --gObjects; }
+bool ModuleInUse() noexcept { return gObjects > 0 || gLocks > 0; }
 HMODULE ModuleHandle() noexcept { return gModule; }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
@@ -39,3 +43,8 @@ STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, LPVOID* object) {
 }
 
 STDAPI DllCanUnloadNow() { return ModuleInUse() ? S_FALSE : S_OK; }
+
+// Objects made by this server and not yet released to the end: class objects,
+// class factories, application and document objects, pictures of its own.
+// Pictures made by OLE (bitmaps and metafiles) are not among them.
+extern "C" LONG STDAPICALLTYPE StandInLiveObjectCount() { return gObjects; }
