@@ -108,27 +108,6 @@ std::string ReadAll(HANDLE pipe) {
     while (::ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
     return bytes;
 }
-
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found = {};
-    TFindHandle search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
-    if (search) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileW(path.c_str());
-            }
-        } while (::FindNextFileW(search.Get(), &found));
-    }
-    search.Reset();
-    ::RemoveDirectoryW(folder.c_str());
-}
-
 }  // namespace
 
 std::wstring ProgramFolder() {
@@ -174,18 +153,6 @@ TUnregisteredStandIn::~TUnregisteredStandIn() { EXPECT_EQ(CallStandIn("DllRegist
 
 TFaultScope::TFaultScope(const wchar_t* faults) { ::SetEnvironmentVariableW(cFaultVariable, faults); }
 TFaultScope::~TFaultScope() { ::SetEnvironmentVariableW(cFaultVariable, nullptr); }
-
-TTempFolder::TTempFolder() {
-    static int counter = 0;
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
-    fPath = std::wstring(temp, length) + L"kestrum-docmgr-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-            std::to_wstring(++counter);
-    RemoveTree(fPath);
-    EXPECT_TRUE(::CreateDirectoryW(fPath.c_str(), nullptr)) << Utf8(fPath);
-}
-
-TTempFolder::~TTempFolder() { RemoveTree(fPath); }
 
 TProgramResult RunProgram(const std::wstring& program, const std::vector<std::wstring>& args) {
     TProgramResult result;

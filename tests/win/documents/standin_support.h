@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document_file.h"
+#include "temp_folder.h"
 
 // The folder of this test program, with a trailing backslash.
 std::wstring ProgramFolder();
@@ -41,18 +42,6 @@ public:
     TFaultScope& operator=(const TFaultScope&) = delete;
 };
 
-// A new empty folder under %TEMP%, removed with everything in it at the end.
-class TTempFolder {
-public:
-    TTempFolder();
-    ~TTempFolder();
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-    std::wstring File(const std::wstring& name) const { return fPath + L"\\" + name; }
-
-private:
-    std::wstring fPath;
-};
 
 struct TProgramResult {
     DWORD ExitCode = 0;

@@ -132,31 +132,6 @@ private:
 
 }  // namespace
 
-TTempFolder::TTempFolder() {
-    static int counter = 0;
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
-    std::wstring base = length > 0 ? std::wstring(temp, length) : std::wstring(L"C:\\");
-    if (base.back() != L'\\') base += L'\\';
-    fPath = base + L"kestrum-preview-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-    EXPECT_TRUE(::CreateDirectoryW(fPath.c_str(), nullptr)) << "cannot create the temporary folder";
-}
-
-TTempFolder::~TTempFolder() {
-    WIN32_FIND_DATAW found = {};
-    const TFindHandle find(::FindFirstFileW((fPath + L"\\*").c_str(), &found));
-    if (find) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = fPath + L"\\" + name;
-            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            ::DeleteFileW(path.c_str());
-        } while (::FindNextFileW(find.Get(), &found));
-    }
-    ::RemoveDirectoryW(fPath.c_str());
-}
-
 TBytes ReadBytes(const std::wstring& path) {
     const TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -11,22 +11,10 @@
 #include <vector>
 
 #include "screen_bitmap.h"
+#include "temp_folder.h"
 
 using TBytes = std::vector<std::uint8_t>;
 
-// A new empty folder under %TEMP%, removed with everything in it at the end.
-class TTempFolder {
-public:
-    TTempFolder();
-    ~TTempFolder();
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-    const std::wstring& Path() const noexcept { return fPath; }
-    std::wstring File(const std::wstring& name) const { return fPath + L"\\" + name; }
-
-private:
-    std::wstring fPath;
-};
 
 TBytes ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const TBytes& bytes);

@@ -14,25 +14,6 @@ std::wstring FromUtf8(const std::string& text) {
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
     return out;
 }
-
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 }  // namespace
 
 std::wstring BinFile(const std::wstring& name) {
@@ -78,32 +59,6 @@ std::wstring Expand(const std::wstring& text, const std::wstring& folder) {
         }
     }
     return out;
-}
-
-TTempFolder::TTempFolder() {
-    static unsigned counter = 0;
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    fPath = WithoutTrailingBackslash(temp) + L"\\kestrum-process-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(++counter);
-    RemoveTree(fPath);
-    CreateDirectoryW(fPath.c_str(), nullptr);
-}
-
-TTempFolder::~TTempFolder() { RemoveTree(fPath); }
-
-std::wstring TTempFolder::MakeFolder(const std::wstring& relative) const {
-    std::wstring path = fPath;
-    std::wstring rest = WithoutTrailingBackslash(relative);
-    std::size_t start = 0;
-    while (start <= rest.size()) {
-        const std::size_t end = rest.find(L'\\', start);
-        path += L"\\" + rest.substr(start, end - start);
-        CreateDirectoryW(path.c_str(), nullptr);
-        if (end == std::wstring::npos) break;
-        start = end + 1;
-    }
-    return path;
 }
 
 TEnvironmentVariable::TEnvironmentVariable(std::wstring name, const std::wstring& value) : fName(std::move(name)) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "temp_folder.h"
 
 // A file in the folder of this test program (where argdump.exe and the others are).
 std::wstring BinFile(const std::wstring& name);
@@ -20,20 +21,6 @@ bool WaitForFile(const std::wstring& path, DWORD timeoutMs);
 // Replaces every "%T" in text by folder.
 std::wstring Expand(const std::wstring& text, const std::wstring& folder);
 
-// A new empty folder under the temporary folder, removed with everything in it.
-class TTempFolder {
-public:
-    TTempFolder();
-    ~TTempFolder();
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-    const std::wstring& Path() const noexcept { return fPath; }
-    // Creates a folder below this one (and the ones above it); returns its path.
-    std::wstring MakeFolder(const std::wstring& relative) const;
-
-private:
-    std::wstring fPath;
-};
 
 // Sets an environment variable (inherited by started programs) for its lifetime.
 class TEnvironmentVariable {
