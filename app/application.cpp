@@ -2,30 +2,19 @@
 
 #include <objbase.h>
 
-#include <vector>
-
 #include "MainDlg.h"
+#include "com_support.h"
 #include "error_text.h"
-#include "errors.h"
 #include "failure_text.h"
-#include "paths.h"
+#include "module_path.h"
 #include "os_error.h"
+#include "paths.h"
 
 TApplication* Application = nullptr;
 
 namespace {
 
 const wchar_t* const cAppWindowClass = L"TApplication";
-
-std::wstring ModuleFileName() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) RaiseLastOSError();
-        if (length < buffer.size()) return std::wstring(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
-    }
-}
 
 std::wstring LowerCase(const std::wstring& text) {
     std::wstring lower = text;
@@ -37,7 +26,8 @@ std::wstring LowerCase(const std::wstring& text) {
 
 TApplication::TApplication() {
     Application = this;
-    fExeName = ModuleFileName();
+    fExeName = ProgramFilePath();
+    if (fExeName.empty()) RaiseLastOSError();
     fTitle = ApplicationTitle(fExeName, &LowerCase);
 }
 
@@ -48,8 +38,7 @@ TApplication::~TApplication() {
 }
 
 void TApplication::Initialize() {
-    const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    if (FAILED(hr)) throw EOleSysError(L"OLE-Fehler " + HexText(static_cast<unsigned long>(hr), 8, false), hr);
+    OleCheck(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     fComInitialized = true;
 
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
@@ -108,9 +97,8 @@ void TApplication::HandleException(std::exception_ptr failure) {
 
 void ShowApplicationError(std::exception_ptr failure) {
     const TFailureText text = DescribeFailure(failure);
-    std::wstring module = L"KestrumHelper.exe";
-    wchar_t path[MAX_PATH] = {};
-    if (::GetModuleFileNameW(nullptr, path, MAX_PATH) > 0) module = ExtractFileName(path);
+    const std::wstring path = ProgramFilePath();
+    const std::wstring module = path.empty() ? std::wstring(L"KestrumHelper.exe") : ExtractFileName(path);
     // C++ failures carry no code address; the box shows 0 there.
     const std::wstring message = ApplicationErrorText(text.ClassName, module, 0, text.Message);
     ::MessageBoxW(nullptr, message.c_str(), L"Anwendungsfehler", MB_OK | MB_ICONSTOP | MB_TASKMODAL);

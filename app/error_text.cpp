@@ -14,11 +14,14 @@ std::wstring ApplicationTitle(const std::wstring& programPath, LowerCaseFn lower
     return name;
 }
 
+std::wstring TrimSystemText(std::wstring text) {
+    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
+    return text;
+}
+
 std::wstring OsErrorText(unsigned long code, const std::wstring& platformText) {
     if (code == 0) return L"Ein Aufruf einer Betriebssystemfunktion ist fehlgeschlagen";
-    std::wstring text = platformText;
-    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
-    return L"Systemfehler.  Code: " + std::to_wstring(code) + L".\r\n" + text;
+    return L"Systemfehler.  Code: " + std::to_wstring(code) + L".\r\n" + TrimSystemText(platformText);
 }
 
 std::wstring HexText(std::uint64_t value, int minDigits, bool upperCase) {

@@ -13,6 +13,9 @@ std::wstring WithFinalDot(const std::wstring& message);
 using LowerCaseFn = std::wstring (*)(const std::wstring&);
 std::wstring ApplicationTitle(const std::wstring& programPath, LowerCaseFn lowerCase);
 
+// A platform message without its trailing blanks, line breaks and dots.
+std::wstring TrimSystemText(std::wstring text);
+
 // "Systemfehler.  Code: %d." CR LF and the platform text, with trailing blanks,
 // line breaks and dots removed from it; the general text when the code is 0.
 std::wstring OsErrorText(unsigned long code, const std::wstring& platformText);

@@ -16,8 +16,7 @@ std::wstring SysErrorMessage(unsigned long code) {
         text.assign(buffer, length);
         ::LocalFree(buffer);
     }
-    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
-    return text;
+    return TrimSystemText(text);
 }
 
 void RaiseOSError(unsigned long code) {

@@ -5,9 +5,10 @@
 #include <cwchar>
 #include <iterator>
 #include <optional>
-#include <vector>
 
 #include "CharSetText.h"
+#include "error_text.h"
+#include "module_path.h"
 
 namespace {
 
@@ -20,7 +21,6 @@ const wchar_t* const cNames[12] = {
 
 const int cBufSize = 256;          // characters of a language name, terminator included
 const std::size_t cMaxPath = 255;  // characters of a query path, terminator excluded
-const std::size_t cMaxModulePath = 65536;  // beyond the longest path the platform allows
 
 template <std::size_t N>
 void CopyByteArray(const BYTE (&Source)[N], BYTE (&Dest)[N]) noexcept {
@@ -37,29 +37,10 @@ TGetCPInfoExFn BindGetCPInfoExFn() noexcept {
     return &GetCPInfoAlt;
 }
 
-// The full path of the running program's executable; empty when the platform
-// cannot tell it, which then reads as a file without information.
-std::wstring OwnExecutablePath() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return {};
-        if (length < buffer.size()) return std::wstring(buffer.data(), length);
-        if (buffer.size() >= cMaxModulePath) return {};
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 // The text at Text up to its first NUL, but of at most MaxLen characters.
 std::wstring TextUpToNul(const wchar_t* Text, std::size_t MaxLen) {
     const wchar_t* end = std::char_traits<wchar_t>::find(Text, MaxLen, L'\0');
     return std::wstring(Text, end ? static_cast<std::size_t>(end - Text) : MaxLen);
-}
-
-std::wstring HexWord(WORD Value) {
-    wchar_t text[5];
-    std::swprintf(text, 5, L"%4.4X", static_cast<unsigned>(Value));
-    return text;
 }
 
 }  // namespace
@@ -92,7 +73,8 @@ TFileVersionInfo::TFileVersionInfo(TComponent* AOwner) : TComponent(AOwner) {
 TFileVersionInfo::~TFileVersionInfo() = default;
 
 void TFileVersionInfo::SetFileName(const std::wstring& AName) {
-    fFileName = AName.empty() ? OwnExecutablePath() : AName;
+    // Without a path of its own the program reads as a file without information.
+    fFileName = AName.empty() ? ProgramFilePath() : AName;
     ClearProperties();
     ReadVersionInfo();
 }
@@ -164,7 +146,7 @@ WORD TFileVersionInfo::CharSetCode() const noexcept {
 std::wstring TFileVersionInfo::GetTransStr() const {
     const TTransRec* entry = CurrentTransRec();
     if (!entry) return {};
-    return HexWord(entry->Lang) + HexWord(entry->CharSet);
+    return HexText(entry->Lang, 4, true) + HexText(entry->CharSet, 4, true);
 }
 
 std::wstring TFileVersionInfo::StringFileInfo(const std::wstring& Name) const {
