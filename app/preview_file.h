@@ -8,11 +8,14 @@
 
 #include "screen_bitmap.h"
 
-// Encodes the bitmap first, then creates the file (reading and writing,
-// shared with nobody, emptied when present) and writes all of it. A bitmap
-// without pixels gives a file of length 0. A failed encoding leaves an
-// existing file as it was. Raises EJPEG, EOutOfResources (24-bit copy),
-// EFCreateError or EFWriteError, the last two with the file's full path.
+// Encodes the bitmap first, writes the JPEG completely into a new file beside
+// the preview (shared with nobody) and then moves that file over the preview,
+// so that another program sees either the old preview or the whole new one. A
+// bitmap without pixels gives a file of length 0. An existing preview that is
+// read-only or open in another program is not replaced. Any failure leaves an
+// existing preview as it was and removes the file written aside. Raises
+// EJPEG, EOutOfResources (24-bit copy), EFCreateError (the aside file or the
+// move) or EFWriteError, the last two with the preview's full path.
 void WritePreviewFile(const std::wstring& FileName, const TScreenBitmap& bitmap);
 
 // Writes all bytes to the open file; a failed or short write raises

@@ -25,3 +25,10 @@ int TPropertyTally::Count(bool existed) const {
 int TPropertyTally::NewCount() const { return Count(false); }
 
 int TPropertyTally::UpdatedCount() const { return Count(true); }
+
+std::optional<std::size_t> TPropertyTally::FirstLostEntry() const {
+    for (std::size_t entry = 0; entry < fFirst.size(); ++entry) {
+        if (fFirst[entry] == entry && fExisted[entry] && !fWritten[entry]) return entry;
+    }
+    return std::nullopt;
+}

@@ -4,6 +4,7 @@
 // succeeded (so it existed before), else as new; a property none of whose
 // adds succeeded counts in neither.
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "property_file.h"
@@ -18,6 +19,10 @@ public:
 
     int NewCount() const;
     int UpdatedCount() const;
+
+    // The first entry of a property that existed (one of its deletes
+    // succeeded) and none of whose adds succeeded: saved now, it would be lost.
+    std::optional<std::size_t> FirstLostEntry() const;
 
 private:
     int Count(bool existed) const;

@@ -1,39 +1,18 @@
 #include "property_update.h"
 
-#include <wrl/client.h>
-
+#include <optional>
 #include <vector>
 
 #include "bstr.h"
+#include "document_errors.h"
 #include "document_manager.h"
-#include "document_open_error.h"
-#include "document_save_error.h"
 #include "errors.h"
 #include "property_input.h"
 #include "property_tally.h"
 
-using Microsoft::WRL::ComPtr;
-
 namespace {
 
-// Closes an open document once: by Close, or on the way out of a failure.
-class TDocumentCloser {
-public:
-    explicit TDocumentCloser(ISwDMDocument* document) noexcept : fDocument(document) {}
-    ~TDocumentCloser() { Close(); }
-    TDocumentCloser(const TDocumentCloser&) = delete;
-    TDocumentCloser& operator=(const TDocumentCloser&) = delete;
-
-    void Close() noexcept {
-        if (fDocument) fDocument->CloseDoc();
-        fDocument = nullptr;
-    }
-
-private:
-    ISwDMDocument* fDocument;
-};
-
-bool Succeeded(HRESULT hr, VARIANT_BOOL success) { return SUCCEEDED(hr) && success != VARIANT_FALSE; }
+bool Succeeded(HRESULT result, VARIANT_BOOL success) { return SUCCEEDED(result) && success != VARIANT_FALSE; }
 
 }  // namespace
 
@@ -41,44 +20,41 @@ int UpdateCustomProperties(const std::wstring& SldFileName, const std::wstring& 
     // The property file is read whole and closed before the document is opened.
     const std::vector<TPropertyEntry> StrgL = ReadPropertyFile(PropFileName);
 
-    const ComPtr<ISwDMClassFactory> swClassFac = CreateSwDMClassFactory();
-    if (!swClassFac) throw EIntfCastError();
-    const ComPtr<ISwDMApplication> swDocMgr = GetSwDMApplication(*swClassFac.Get());
-    SwDmDocumentOpenError swResult = swDmDocumentOpenErrorFail;
-    const ComPtr<ISwDMDocument> swDoc = GetSwDMDocument(swDocMgr.Get(), SldFileName, false, swResult);
-    // Without an application object there is no document either.
-    if (!swDoc) throw Exception(DocumentOpenErrorText(SldFileName, swResult));
-    TDocumentCloser closer(swDoc.Get());
-    const ComPtr<ISwDMDocument10> swDoc10 = QuerySwDMDocument10(swDoc.Get());
+    TSwDMOpenDocument swDoc(SldFileName, false);
+    ISwDMDocument10& swDoc10 = swDoc.Document();
 
-    long fCount = 0;
-    swDoc10->GetCustomPropertyCount(&fCount);  // the answer is not needed
+    long propertyCount = 0;
+    swDoc10.GetCustomPropertyCount(&propertyCount);  // the answer is not needed
 
     // Every listed name is deleted first, then added anew as text with the
     // value of the first entry of that name.
     TPropertyTally tally(StrgL);
-    for (std::size_t A = 0; A < StrgL.size(); ++A) {
-        const TBstr name(StrgL[A].Name);
-        VARIANT_BOOL fSucess = VARIANT_FALSE;
-        const HRESULT hr = swDoc10->DeleteCustomProperty(name.Get(), &fSucess);
-        tally.Deleted(A, Succeeded(hr, fSucess));
+    for (std::size_t entry = 0; entry < StrgL.size(); ++entry) {
+        const TBstr name(StrgL[entry].Name);
+        VARIANT_BOOL deleted = VARIANT_FALSE;
+        const HRESULT result = swDoc10.DeleteCustomProperty(name.Get(), &deleted);
+        tally.Deleted(entry, Succeeded(result, deleted));
     }
-    for (std::size_t A = 0; A < StrgL.size(); ++A) {
-        const TBstr name(StrgL[A].Name);
-        const TBstr value(StrgL[StrgL[A].First].Value);
-        VARIANT_BOOL fSucess = VARIANT_FALSE;
-        const HRESULT hr = swDoc10->AddCustomProperty(name.Get(), swDmCustomInfoText, value.Get(), &fSucess);
-        tally.Added(A, Succeeded(hr, fSucess));
+    for (std::size_t entry = 0; entry < StrgL.size(); ++entry) {
+        const TBstr name(StrgL[entry].Name);
+        const TBstr value(StrgL[StrgL[entry].First].Value);
+        VARIANT_BOOL added = VARIANT_FALSE;
+        const HRESULT result = swDoc10.AddCustomProperty(name.Get(), swDmCustomInfoText, value.Get(), &added);
+        tally.Added(entry, Succeeded(result, added));
+    }
+
+    // A property that was deleted and could not be added again would be lost
+    // with the save: the document is closed unsaved, so it keeps its old value.
+    if (const std::optional<std::size_t> lost = tally.FirstLostEntry()) {
+        throw Exception(PropertyNotAddedText(SldFileName, StrgL[*lost].Name));
     }
 
     SwDmDocumentSaveError saveError = swDmDocumentSaveErrorFail;
-    const HRESULT saved = swDoc10->Save(&saveError);
+    const HRESULT saved = swDoc10.Save(&saveError);
     if (FAILED(saved) && saveError == swDmDocumentSaveErrorNone) saveError = swDmDocumentSaveErrorFail;
-    closer.Close();
+    swDoc.Close();
     // Nothing reached the disk: no counts to report.
-    if (saveError != swDmDocumentSaveErrorNone) {
-        throw Exception(DocumentSaveErrorText(SldFileName, saveError));
-    }
+    if (saveError != swDmDocumentSaveErrorNone) throw Exception(DocumentSaveErrorText(SldFileName, saveError));
 
     AnzAkt = tally.UpdatedCount();
     return tally.NewCount();

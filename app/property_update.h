@@ -10,9 +10,10 @@
 // properties and sets AnzAkt to the number of updated ones (see
 // TPropertyTally).
 //
-// Raises EInOutError when the property file cannot be read, an error naming
-// the document and the open error when the Document Manager gives no
-// document (or no application object), EIntfCastError when the document
-// lacks ISwDMDocument10, and an error naming the document and the save error
-// when the document was not saved.
+// Raises EInOutError when the property file cannot be read, the failures of
+// TSwDMOpenDocument when the document cannot be opened, an error naming the
+// document and the property when a property that existed was deleted and
+// could not be added again (the document is then closed unsaved), and an
+// error naming the document and the save error when the document was not
+// saved. The document is closed on every path once it is open.
 int UpdateCustomProperties(const std::wstring& SldFileName, const std::wstring& PropFileName, int& AnzAkt);

@@ -1,22 +1,30 @@
 #include "document_manager.h"
 
+#include <cstdint>
+
 #include "bstr.h"
+#include "com_failure_text.h"
 #include "com_support.h"
 #include "docmgr_license.h"
+#include "document_errors.h"
 #include "document_type.h"
+#include "errors.h"
+#include "os_error.h"
 
 using Microsoft::WRL::ComPtr;
 
 ComPtr<ISwDMClassFactory> CreateSwDMClassFactory() {
-    const ComPtr<IUnknown> classObject = CreateComObject(CLSID_SwDMClassFactory);
-    return InterfaceCast<ISwDMClassFactory>(classObject.Get(), IID_ISwDMClassFactory);
+    // CoCreateInstance asks the class object (an IClassFactory) for an
+    // instance; the instance answers ISwDMClassFactory.
+    const ComPtr<IUnknown> instance = CreateComObject(CLSID_SwDMClassFactory);
+    return InterfaceCast<ISwDMClassFactory>(instance.Get(), IID_ISwDMClassFactory);
 }
 
-ComPtr<ISwDMApplication> GetSwDMApplication(ISwDMClassFactory& classFactory) {
-    const TBstr license(cSwDMLicense);
+ComPtr<ISwDMApplication> GetSwDMApplication(ISwDMClassFactory& classFactory, HRESULT& result) {
+    const TBstr licenseKey(cSwDMLicense);
     ComPtr<ISwDMApplication> application;
-    // Only the application object tells; the result code is not looked at.
-    classFactory.GetApplication(license.Get(), application.GetAddressOf());
+    result = classFactory.GetApplication(licenseKey.Get(), application.GetAddressOf());
+    if (FAILED(result)) application.Reset();
     return application;
 }
 
@@ -33,4 +41,38 @@ ComPtr<ISwDMDocument> GetSwDMDocument(ISwDMApplication* application, const std::
 
 ComPtr<ISwDMDocument10> QuerySwDMDocument10(ISwDMDocument* document) {
     return InterfaceCast<ISwDMDocument10>(document, IID_ISwDMDocument10);
+}
+
+TSwDMOpenDocument::TSwDMOpenDocument(const std::wstring& path, bool allowReadOnly)
+    : fClassFactory(CreateSwDMClassFactory()) {
+    if (!fClassFactory) throw EIntfCastError();
+
+    HRESULT applicationResult = S_OK;
+    fApplication = GetSwDMApplication(*fClassFactory.Get(), applicationResult);
+    // A refused license key comes back as a failure code and no object.
+    if (FAILED(applicationResult)) {
+        const auto code = static_cast<std::uint32_t>(applicationResult);
+        throw EOleSysError(DocumentNotOpenedText(path, OleFailureText(code, SysErrorMessage(code))),
+                           applicationResult);
+    }
+
+    SwDmDocumentOpenError openError = swDmDocumentOpenErrorFail;
+    fDocument = GetSwDMDocument(fApplication.Get(), path, allowReadOnly, openError);
+    // Without an application object there is no document either.
+    if (!fDocument) throw Exception(DocumentOpenErrorText(path, openError));
+    fOpen = true;
+    try {
+        fDocument10 = QuerySwDMDocument10(fDocument.Get());
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+TSwDMOpenDocument::~TSwDMOpenDocument() { Close(); }
+
+void TSwDMOpenDocument::Close() noexcept {
+    if (!fOpen) return;
+    fOpen = false;
+    fDocument->CloseDoc();
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Access to the Document Manager, one object after the other, each handed to
-// the caller, who keeps and releases them for the length of one operation.
+// Access to the Document Manager. The steps, one object after the other, and
+// TSwDMOpenDocument, the one way the operations open a document with them.
 #include <windows.h>
 #include <wrl/client.h>
 
@@ -8,15 +8,16 @@
 
 #include "swdocmgr.h"
 
-// The class object of SwDMClassFactory, in-process or local server, as
+// An instance of SwDMClassFactory, in-process or local server, as
 // ISwDMClassFactory. Raises EOleSysError (system text or "OLE-Fehler %.8x",
 // ", ClassID: " and the class identifier) when it cannot be created, and
 // EIntfCastError when it refuses ISwDMClassFactory.
 Microsoft::WRL::ComPtr<ISwDMClassFactory> CreateSwDMClassFactory();
 
-// The application object for this program's license; null when the Document
-// Manager gives none.
-Microsoft::WRL::ComPtr<ISwDMApplication> GetSwDMApplication(ISwDMClassFactory& classFactory);
+// The application object for this program's license key; null when the
+// Document Manager gives none, with GetApplication's result in result (a
+// refused key: CLASS_E_NOTLICENSED).
+Microsoft::WRL::ComPtr<ISwDMApplication> GetSwDMApplication(ISwDMClassFactory& classFactory, HRESULT& result);
 
 // Opens the document at path with the type code of its extension; writing
 // when allowReadOnly is false. Null when the Document Manager gives no
@@ -28,3 +29,34 @@ Microsoft::WRL::ComPtr<ISwDMDocument> GetSwDMDocument(ISwDMApplication* applicat
 // The document's ISwDMDocument10. No document gives none and no failure; a
 // document that refuses it raises EIntfCastError.
 Microsoft::WRL::ComPtr<ISwDMDocument10> QuerySwDMDocument10(ISwDMDocument* document);
+
+// A document open for one operation, with every object that opened it. Once
+// the document is open, CloseDoc runs on every path: by Close, or when the
+// object goes out of scope (after a failure too). All references are released
+// with it.
+class TSwDMOpenDocument {
+public:
+    // The class factory, the application object, the document (read-only
+    // when allowReadOnly) and its ISwDMDocument10, in this order. Raises the
+    // failures of CreateSwDMClassFactory; EOleSysError "Dokument "%s" kann
+    // nicht geöffnet werden. " with the platform's text for the code (or
+    // "OLE-Fehler %.8x") when GetApplication fails; "Dokument "%s" kann nicht
+    // geöffnet werden. Fehlercode: %d" with the open error when no application
+    // object or no document comes back; EIntfCastError (after CloseDoc) when
+    // the document refuses ISwDMDocument10.
+    TSwDMOpenDocument(const std::wstring& path, bool allowReadOnly);
+    ~TSwDMOpenDocument();
+    TSwDMOpenDocument(const TSwDMOpenDocument&) = delete;
+    TSwDMOpenDocument& operator=(const TSwDMOpenDocument&) = delete;
+
+    ISwDMDocument10& Document() const noexcept { return *fDocument10.Get(); }
+    // CloseDoc, once; the result is not looked at.
+    void Close() noexcept;
+
+private:
+    Microsoft::WRL::ComPtr<ISwDMClassFactory> fClassFactory;
+    Microsoft::WRL::ComPtr<ISwDMApplication> fApplication;
+    Microsoft::WRL::ComPtr<ISwDMDocument> fDocument;
+    Microsoft::WRL::ComPtr<ISwDMDocument10> fDocument10;
+    bool fOpen = false;
+};

@@ -15,6 +15,8 @@ enum SwDmDocumentOpenError {
     swDmDocumentOpenErrorNonSW = 2,  // not a document of the kind asked for
     swDmDocumentOpenErrorFileNotFound = 3,
     swDmDocumentOpenErrorFileReadOnly = 4,  // writing asked for, but the file cannot be written
+    swDmDocumentOpenErrorNoLicense = 5,
+    swDmDocumentOpenErrorFutureVersion = 6,
 };
 
 enum SwDmDocumentSaveError {
@@ -25,7 +27,9 @@ enum SwDmDocumentSaveError {
 
 enum SwDmPreviewError {
     swDmPreviewErrorNone = 0,
+    swDmPreviewErrorFileOpen = 1,
     swDmPreviewErrorNoPreview = 2,
+    swDmPreviewErrorMakeBmpFail = 4,
 };
 
 enum SwDmCustomInfoType {
@@ -34,4 +38,5 @@ enum SwDmCustomInfoType {
     swDmCustomInfoYesOrNo = 11,
     swDmCustomInfoText = 30,
     swDmCustomInfoDate = 64,
+    swDmCustomInfoEquation = 105,
 };

@@ -154,6 +154,56 @@ def status_windows():
     return [w for w in top_windows() if w.cls == "TfrmMain"]
 
 
+def watch(args, timeout=60):
+    """Starts a Windows program (args[0] a Windows path) under winprobe's watch
+    and follows its top-level windows until it ends. Returns (windows, exit
+    code): windows as (class, ever visible) pairs, the class "?" for a window
+    reported shown only after it was gone; the exit code is None when the
+    program still ran after timeout seconds (it is left running)."""
+    _, out = probe("watch", "--timeout", str(timeout), "--", *args, timeout=timeout + 30)
+    windows, code = [], None
+    for line in out.splitlines():
+        fields = line.split("\t")
+        if fields[0] == "window" and len(fields) == 4:
+            windows.append((unescape(fields[2]), fields[3] == "1"))
+        elif fields[0] == "exit" and len(fields) == 2:
+            code = int(fields[1])
+    return windows, code
+
+
+class DocmgrCalls:
+    """The stand-in Document Manager's record of the slots a program calls on
+    its objects, kept in a file in the given folder: one (interface, slot)
+    pair per call, in order. The interfaces are "ClassFactory",
+    "Application" and "Document"."""
+
+    def __init__(self, folder):
+        self.path = os.path.join(folder, "docmgr-calls.txt")
+
+    def env(self):
+        """The environment that asks the stand-in for the record."""
+        return {"KESTRUM_DOCMGR_CALLS": windows_path(self.path)}
+
+    def calls(self):
+        if not os.path.exists(self.path):
+            return []
+        rows = []
+        for line in read(self.path).decode("ascii").splitlines():
+            interface, slot, _method = line.split(" ")
+            rows.append((interface, int(slot)))
+        return rows
+
+    def clear(self):
+        if os.path.exists(self.path):
+            os.remove(self.path)
+
+
+def opened(*document_slots):
+    """The calls of an operation that opens a document and then calls the
+    document's slots given."""
+    return [("ClassFactory", 0), ("Application", 0)] + [("Document", slot) for slot in document_slots]
+
+
 def wait_for(predicate, timeout=20, interval=0.2):
     deadline = time.monotonic() + timeout
     while True:
@@ -165,11 +215,12 @@ def wait_for(predicate, timeout=20, interval=0.2):
         time.sleep(interval)
 
 
-def wait_status_window(timeout=20, visible=True, text=None, interval=0.2):
-    """The status window once it exists (and is visible, and shows text)."""
+def wait_status_window(timeout=20, visible=True, text=None, interval=0.2, exclude=()):
+    """The status window once it exists (and is visible, and shows text);
+    windows whose handles are in exclude are passed over."""
     def find():
         for w in status_windows():
-            if visible and not w.visible:
+            if w.hwnd in exclude or (visible and not w.visible):
                 continue
             if text is not None and label_text(w) != text:
                 continue

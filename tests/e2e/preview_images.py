@@ -1,9 +1,10 @@
 """Preview pictures for stand-in documents, written without any library: an
-uncompressed 24-bit BMP file and an enhanced metafile, both in four coloured
-quarters, and reading a JPEG back through the system's djpeg."""
+uncompressed 24-bit BMP file, a PNG file and an enhanced metafile, all in four
+coloured quarters, and reading a JPEG back through the system's djpeg."""
 
 import struct
 import subprocess
+import zlib
 
 RED, GREEN, BLUE, YELLOW, WHITE = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0), (255, 255, 255)
 QUARTERS = (RED, GREEN, BLUE, YELLOW)  # top left, top right, bottom left, bottom right
@@ -28,6 +29,20 @@ def bmp(width, height, quarters=QUARTERS):
     file_header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(pixels), 0, 0, 14 + 40)
     info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 3780, 3780, 0, 0)
     return file_header + info + pixels
+
+
+def png(width, height, quarters=QUARTERS):
+    """A PNG file (8-bit RGB, no interlace) painted in quarters."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    rows = bytearray()
+    for y in range(height):
+        rows.append(0)  # filter: none
+        for x in range(width):
+            rows += bytes(quarter(quarters, x >= width // 2, y >= height // 2))
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(rows)))
+            + chunk(b"IEND", b""))
 
 
 def emf(himetric_width, himetric_height, quarters=QUARTERS):

@@ -205,13 +205,16 @@ class BadInputTestCase(k.WineTestCase):
 
     def update(self, args, text, fault=None, cwd=None, stdin=None, timeout=60):
         """Runs "/P" where it succeeds: the result text comes up with no box,
-        and the program ends about 1.5 s later."""
+        and the program ends about 1.5 s later. The status windows of earlier
+        runs that still wait for their close timer are not looked at: reading
+        all their texts takes longer than the result stays."""
+        earlier = {w.hwnd for w in k.status_windows()}
         proc, started = self.launch_helper(["/P"] + list(args), fault, cwd, stdin)
         window = None
         while window is None and proc.poll() is None and time.monotonic() < started + timeout:
             # The text was not there before this look began.
             seen = time.monotonic()
-            window = k.wait_status_window(text=text, timeout=0)
+            window = k.wait_status_window(text=text, timeout=0, exclude=earlier)
         self.assertIsNotNone(window, "result text %r not shown; box: %r" % (text, k.dialog(wait=0)))
         self.assertIsNone(k.dialog(wait=0), "an error box came up")
         self.assertEqual(proc.wait(timeout=30), 0)
@@ -414,25 +417,34 @@ class PreviewTest(BadInputTestCase):
         # Failures before the preview is written: the old preview stays.
         wide = self.document(self.path("Breit.sldprt"), preview=metafile(65501, 96))
         held = self.document(self.path("Gesperrt.sldprt"), preview=img.bmp(32, 32))
-        write(wide + "KS", old)
-        write(held + "KS", old)
-        stored = {path: read(path) for path in (wide, held)}
+        read_only = self.document(self.path("Schreibgesch\u00fctzt.sldprt"), preview=img.bmp(32, 32))
+        for document in (wide, held, read_only):
+            write(document + "KS", old)
+        os.chmod(read_only + "KS", 0o444)  # Wine shows a file without write permission as read-only
+        stored = {path: read(path) for path in (wide, held, read_only)}
         # Another program holds the preview open for writing and lets others only read.
         holder = subprocess.Popen([k.WINE, os.path.join(k.BIN, "holdfile.exe"), windows_path(held + "KS")],
                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         try:
             self.assertTrue(holder.stdout.readline().startswith(b"held"), "holdfile did not start")
-            creation = 'Datei "%s" kann nicht erstellt werden. ' % windows_path(held + "KS")
+
+            def creation(document):
+                """The creation message with the system's text after it."""
+                prefix = 'Datei "%s" kann nicht erstellt werden. ' % windows_path(document + "KS")
+                return lambda text: text.startswith(prefix) and len(text) > len(prefix) + 1
+
             cases = [("WiderThanJpegAllows", wide, lambda text: text == "JPEG-Fehler #41."),
-                     # The creation message with the system's text after it.
-                     ("PreviewHeldByAnotherProgram", held,
-                      lambda text: text.startswith(creation) and len(text) > len(creation) + 1)]
+                     ("PreviewHeldByAnotherProgram", held, creation(held)),
+                     ("PreviewReadOnly", read_only, creation(read_only))]
             for name, document, expected in cases:
                 with self.subTest(name):
+                    names = sorted(os.listdir(self.folder))
                     text = self.fail_run(["/T", windows_path(document)], PREVIEW_TEXT)
                     self.assertTrue(expected(text), text)
                     self.assertEqual(read(document + "KS"), old, "the old preview was changed")
                     self.assertEqual(read(document), stored[document], "the document was changed")
+                    self.assertEqual(sorted(os.listdir(self.folder)), names, "a file was left in the folder")
+            self.assertFalse(os.stat(read_only + "KS").st_mode & 0o222, "the read-only preview became writable")
         finally:
             holder.stdin.close()
             holder.wait(timeout=30)
@@ -498,7 +510,10 @@ class DocumentManagerFaultTest(BadInputTestCase):
                  ("PropertiesRevision10", "/P", "revision10", INTERFACE_TEXT),
                  # Save writes nothing and reports it.
                  ("PropertiesSave", "/P", "save",
-                  'Dokument "%s" kann nicht gespeichert werden. Fehlercode: 2.' % doc)]
+                  'Dokument "%s" kann nicht gespeichert werden. Fehlercode: 2.' % doc),
+                 # "Farbe" was deleted and cannot be added again: not saved.
+                 ("PropertiesAddRefused", "/P", "add",
+                  'Dokument "%s" wird nicht gespeichert: Property "Farbe" kann nicht angelegt werden.' % doc)]
         for name, switch, fault, expected in cases:
             with self.subTest(name):
                 if switch == "/T":
@@ -519,19 +534,21 @@ class DocumentManagerFaultTest(BadInputTestCase):
             width, height, pixels = img.decode_jpeg(preview)
             self.assertEqual((width, height), (48, 24))
             self.assertTrue(all(v >= 250 for v in pixels), "not all white")
-        with self.subTest("AddRefused"):
-            # The deletes run and the refused adds go unreported: the listed
-            # "Farbe" is gone after the save, the counts show that nothing
-            # was written, and the unlisted "Material" stays.
-            self.update([doc, windows_path(prop_file)], NOTHING_WRITTEN, fault="add")
-            self.assert_props(document, [("Material", TEXT, "Stahl")])
+        with self.subTest("AddOfNewNameRefused"):
+            # Nothing existed under the name, so nothing is lost: the refused
+            # add counts in neither number and the other properties stay.
+            new_only = self.path("neu.txt")
+            write(new_only, b"Gewicht\r\n12\r\n")
+            self.update([doc, windows_path(new_only)], NOTHING_WRITTEN, fault="add")
+            self.assert_props(document, [("Farbe", TEXT, "rot"), ("Material", TEXT, "Stahl")])
         self.assert_ended_by_close_timer()
 
 
 class FullDiskTest(BadInputTestCase):
     """The preview or the document on a small file system inside the prefix
-    that is full. Mounting needs root; where it is refused, the preview
-    falls back to /dev/full and the document's case is skipped."""
+    that is full. Mounting needs root; where it is refused, the test is
+    skipped: the preview is written aside and moved into place, so no name
+    in a folder of the ordinary file system leads its bytes to a full disk."""
 
     def mount_full_disk(self):
         """A folder on drive C of the prefix with a 2 MB file system of its own,
@@ -566,28 +583,27 @@ class FullDiskTest(BadInputTestCase):
 
     def test_full_disk_is_reported(self):
         folder = self.mount_full_disk()
-        picture = metafile(1000, 1000)
+        if not folder:
+            self.skipTest("no file system of our own: mounting is not allowed here")
         with self.subTest("PreviewWrite"):
-            if folder:
-                document = self.document(os.path.join(folder, "Teil.sldprt"), preview=picture)
-                shown = "C:\\" + os.path.basename(folder) + "\\Teil.sldprtKS"
-                given = "C:\\" + os.path.basename(folder) + "\\Teil.sldprt"
-                self.fill(folder)
-            else:
-                # No file system of our own: the preview name leads to /dev/full.
-                document = self.document(self.path("Teil.sldprt"), preview=picture)
-                os.symlink("/dev/full", document + "KS")
-                given = windows_path(document)
-                shown = given + "KS"
+            # The new preview (far more than the space left) fails while it
+            # is written: the old one stays whole, and nothing stays beside it.
+            document = self.document(os.path.join(folder, "Teil.sldprt"), preview=metafile(1000, 1000))
+            old = b"old preview " * 1000
+            write(document + "KS", old)
+            shown = "C:\\" + os.path.basename(folder) + "\\Teil.sldprtKS"
+            given = "C:\\" + os.path.basename(folder) + "\\Teil.sldprt"
+            self.fill(folder)
+            names = sorted(os.listdir(folder))
             stored = read(document)
             text = self.fail_run(["/T", given], PREVIEW_TEXT)
             prefix = 'Datei "%s" kann nicht geschrieben werden. ' % shown
             self.assertTrue(text.startswith(prefix), text)
             self.assertGreater(len(text), len(prefix) + 1, "no system message")
             self.assertEqual(read(document), stored, "the document was changed")
+            self.assertEqual(read(document + "KS"), old, "the old preview was changed")
+            self.assertEqual(sorted(os.listdir(folder)), names, "a file was left in the folder")
         with self.subTest("DocumentSave"):
-            if not folder:
-                self.skipTest("no file system of our own: mounting is not allowed here")
             os.remove(os.path.join(folder, "F\u00fcllung"))
             document = self.document(os.path.join(folder, "Baugruppe.sldasm"), [("Farbe", TEXT, "rot")])
             given = "C:\\" + os.path.basename(folder) + "\\Baugruppe.sldasm"

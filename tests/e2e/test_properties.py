@@ -71,16 +71,22 @@ class PropertyTestCase(k.WineTestCase):
         self.assertLess(ended - seen, 6, "did not end about 1.5 s after the result")
         self.assertLess(ended - started, 30)
 
-    def update(self, document, prop_file, text, fault=None):
-        env = {"KESTRUM_DOCMGR_FAULT": fault} if fault else None
+    def update(self, document, prop_file, text, fault=None, calls=None):
+        env = {"KESTRUM_DOCMGR_FAULT": fault} if fault else {}
+        if calls:
+            calls.clear()
+            env.update(calls.env())
         started = time.monotonic()
         proc = self.launch(["/P", k.windows_path(document), k.windows_path(prop_file)], env=env)
         self.assert_result(proc, started, text)
 
-    def update_failing(self, document, prop_file, fault=None):
+    def update_failing(self, document, prop_file, fault=None, calls=None):
         """Runs "/P" where it fails: the error box's text; the status text stays
         and no result comes up. The box is pressed and the program ended."""
-        env = {"KESTRUM_DOCMGR_FAULT": fault} if fault else None
+        env = {"KESTRUM_DOCMGR_FAULT": fault} if fault else {}
+        if calls:
+            calls.clear()
+            env.update(calls.env())
         proc = self.launch(["/P", k.windows_path(document), k.windows_path(prop_file)], env=env)
         self.assertIsNotNone(k.wait_status_window(text=WORKING_TEXT, timeout=30), "no status window")
         found = k.dialog(wait=30)
@@ -103,6 +109,29 @@ class PropertyUpdateTest(PropertyTestCase):
         self.assertEqual(self.props(document),
                          [("Material", TEXT, "Stahl"), ("Farbe", TEXT, "rot"), ("Gewicht", TEXT, "12")])
         self.assertEqual(k.read(prop_file), b"Farbe\r\nrot\r\nGewicht\r\n12\r\n")
+
+    def test_calls_count_deletes_adds_save_close(self):
+        # One existing name and one new one: the count, a delete for each
+        # pair, an add for each pair, the save and the close; no other slot.
+        document = self.document("Welle.sldprt", [("Material", TEXT, "Stahl")])
+        calls = k.DocmgrCalls(self.folder)
+        self.update(document, self.property_file(b"Material\r\nAlu\r\nFarbe\r\nrot\r\n"),
+                    " ein Propertie neu angelegt...\r ein Propertie aktualisiert...", calls=calls)
+        self.assertEqual(calls.calls(), k.opened(12, 11, 11, 8, 8, 33, 15))
+        self.assertEqual(self.props(document), [("Material", TEXT, "Alu"), ("Farbe", TEXT, "rot")])
+
+    def test_refused_add_of_an_existing_property_keeps_the_document(self):
+        # "Material" is deleted, and its add is refused: the document is
+        # closed without a save, so the old value stays on disk.
+        document = self.document("Flansch.sldprt", [("Material", TEXT, "Alu"), ("Farbe", TEXT, "rot")])
+        stored = k.read(document)
+        calls = k.DocmgrCalls(self.folder)
+        text = self.update_failing(document, self.property_file(b"Material\r\nStahl\r\n"), fault="add",
+                                   calls=calls)
+        self.assertEqual(text, 'Dokument "%s" wird nicht gespeichert: Property "Material" kann nicht angelegt werden.'
+                         % k.windows_path(document))
+        self.assertEqual(calls.calls(), k.opened(12, 11, 8, 15))
+        self.assertEqual(k.read(document), stored, "the document was changed")
 
     def test_one_new_and_three_updated(self):
         # Names match without case; the number becomes text; umlauts come in

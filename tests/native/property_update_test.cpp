@@ -3,14 +3,17 @@
 #include <string>
 #include <vector>
 
+#include "document_errors.h"
 #include "in_out_error_text.h"
 #include "property_tally.h"
-#include "document_save_error.h"
 
 namespace {
 
+const std::size_t cNoneLost = static_cast<std::size_t>(-1);
+
 // One row: the entries (each given by the index of the first entry of its
-// name), the outcome of each delete and each add, the counts.
+// name), the outcome of each delete and each add, the counts, and the first
+// entry of a property that would be lost (deleted, never added again).
 struct TallyCase {
     const char* name;
     std::vector<std::size_t> firsts;
@@ -18,6 +21,7 @@ struct TallyCase {
     std::vector<bool> adds;
     int created;
     int updated;
+    std::size_t lost = cNoneLost;
 };
 
 class PropertyTallyTest : public testing::TestWithParam<TallyCase> {};
@@ -31,6 +35,7 @@ TEST_P(PropertyTallyTest, CountsEachPropertyOnce) {
     for (std::size_t i = 0; i < entries.size(); ++i) tally.Added(i, c.adds[i]);
     EXPECT_EQ(tally.NewCount(), c.created);
     EXPECT_EQ(tally.UpdatedCount(), c.updated);
+    EXPECT_EQ(tally.FirstLostEntry().value_or(cNoneLost), c.lost);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -39,11 +44,19 @@ INSTANTIATE_TEST_SUITE_P(
         TallyCase{"NoEntries", {}, {}, {}, 0, 0},
         TallyCase{"NewAndUpdated", {0, 1, 2, 3}, {false, true, true, true}, {true, true, true, true}, 1, 3},
         TallyCase{"TwoNew", {0, 1}, {false, false}, {true, true}, 2, 0},
-        TallyCase{"FailedAddCountsInNeither", {0, 1}, {true, false}, {false, false}, 0, 0},
+        // A refused add of a property that was deleted loses it; one that
+        // did not exist before loses nothing.
+        TallyCase{"FailedAddCountsInNeither", {0, 1}, {true, false}, {false, false}, 0, 0, 0},
+        TallyCase{"FailedAddOfANewNameLosesNothing", {0, 1}, {false, true}, {false, true}, 0, 1},
+        TallyCase{"FirstLostPropertyNamed", {0, 1, 2}, {false, true, true}, {true, true, false}, 1, 1, 2},
         // Two entries of one name: deleted once, added once, counted once.
         TallyCase{"SharedNameExistedCountsOnceAsUpdated", {0, 0}, {true, false}, {true, false}, 0, 1},
         TallyCase{"SharedNameNewCountsOnceAsNew", {0, 1, 0}, {false, false, false}, {true, true, false}, 2, 0},
-        TallyCase{"SharedNameLaterAddSucceeds", {0, 0}, {false, true}, {false, true}, 0, 1}),
+        TallyCase{"SharedNameLaterAddSucceeds", {0, 0}, {false, true}, {false, true}, 0, 1},
+        // The second entry's add fails because the first entry's add already
+        // wrote the property: nothing is lost.
+        TallyCase{"SharedNameSecondAddRefusedLosesNothing", {0, 0}, {true, false}, {true, false}, 0, 1},
+        TallyCase{"SharedNameAllAddsRefusedIsLost", {0, 1, 0}, {true, false, false}, {false, true, false}, 1, 0, 0}),
     [](const testing::TestParamInfo<TallyCase>& info) { return std::string(info.param.name); });
 
 struct InOutTextCase {
@@ -72,9 +85,17 @@ INSTANTIATE_TEST_SUITE_P(
                     InOutTextCase{"Zero", 0, L"E/A-Fehler 0"}),
     [](const testing::TestParamInfo<InOutTextCase>& info) { return std::string(info.param.name); });
 
-TEST(DocumentSaveErrorText, NamesTheDocumentAndTheCode) {
-    EXPECT_EQ(DocumentSaveErrorText(L"Z:\\tmp\\Teil 1.sldprt", 2),
+TEST(DocumentErrorText, NamesTheDocumentAndTheReason) {
+    const std::wstring document = L"Z:\\tmp\\Teil 1.sldprt";
+    EXPECT_EQ(DocumentSaveErrorText(document, 2),
               L"Dokument \"Z:\\tmp\\Teil 1.sldprt\" kann nicht gespeichert werden. Fehlercode: 2");
+    EXPECT_EQ(DocumentOpenErrorText(document, 3),
+              L"Dokument \"Z:\\tmp\\Teil 1.sldprt\" kann nicht ge\u00f6ffnet werden. Fehlercode: 3");
+    EXPECT_EQ(DocumentNotOpenedText(document, L"OLE-Fehler 80040112"),
+              L"Dokument \"Z:\\tmp\\Teil 1.sldprt\" kann nicht ge\u00f6ffnet werden. OLE-Fehler 80040112");
+    EXPECT_EQ(PropertyNotAddedText(document, L"Material"),
+              L"Dokument \"Z:\\tmp\\Teil 1.sldprt\" wird nicht gespeichert: Property \"Material\" kann nicht "
+              L"angelegt werden");
 }
 
 }  // namespace

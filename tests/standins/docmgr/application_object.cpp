@@ -2,11 +2,14 @@
 #include <new>
 
 #include "bstr.h"
+#include "call_log.h"
 #include "com_object.h"
 #include "fault_injection.h"
 #include "standin_objects.h"
 
 namespace {
+
+const char* const cInterfaceName = "Application";
 
 class TSwDMApplication final : public TComObject<ISwDMApplication> {
 public:
@@ -18,6 +21,7 @@ public:
     // A document whose stored type differs from DocType is not of this kind.
     HRESULT STDMETHODCALLTYPE GetDocument(BSTR FullPathName, SwDmDocumentType DocType, VARIANT_BOOL AllowReadOnly,
                                           SwDmDocumentOpenError* Result, ISwDMDocument** Document) override {
+        LogCall(cInterfaceName, 0, "GetDocument");
         if (!Result || !Document) return E_POINTER;
         *Document = nullptr;
         *Result = swDmDocumentOpenErrorFail;
@@ -38,6 +42,16 @@ public:
         }
         *Result = swDmDocumentOpenErrorFail;
         return E_OUTOFMEMORY;
+    }
+
+    HRESULT STDMETHODCALLTYPE CopyDocument() override { return NotBuilt(cInterfaceName, 1, "CopyDocument"); }
+    HRESULT STDMETHODCALLTYPE MoveDocument() override { return NotBuilt(cInterfaceName, 2, "MoveDocument"); }
+    HRESULT STDMETHODCALLTYPE GetSearchOptionObject() override {
+        return NotBuilt(cInterfaceName, 3, "GetSearchOptionObject");
+    }
+    HRESULT STDMETHODCALLTYPE GetLatestSupportedFileVersion(long* Version) override {
+        if (Version) *Version = 0;
+        return NotBuilt(cInterfaceName, 4, "GetLatestSupportedFileVersion");
     }
 };
 

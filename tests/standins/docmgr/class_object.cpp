@@ -1,6 +1,7 @@
 // The class object and the SwDMClassFactory object it makes.
 #include <new>
 
+#include "call_log.h"
 #include "com_object.h"
 #include "fault_injection.h"
 #include "standin_objects.h"
@@ -17,11 +18,15 @@ public:
         return Hand(nullptr, object);
     }
 
-    // Any license is taken; it is neither kept nor shown.
-    HRESULT STDMETHODCALLTYPE GetApplication(BSTR /*License*/, ISwDMApplication** application) override {
+    // Any license key is taken; it is neither kept nor shown. A refused key
+    // (fault "license") answers as the vendor's does: CLASS_E_NOTLICENSED and
+    // no object.
+    HRESULT STDMETHODCALLTYPE GetApplication(BSTR /*LicKey*/, ISwDMApplication** application) override {
+        LogCall("ClassFactory", 0, "GetApplication");
         if (!application) return E_POINTER;
         *application = nullptr;
-        if (FaultActive(TFault::Application)) return E_FAIL;
+        if (FaultActive(TFault::License)) return CLASS_E_NOTLICENSED;
+        if (FaultActive(TFault::Application)) return S_OK;
         *application = NewApplication();
         return *application ? S_OK : E_OUTOFMEMORY;
     }

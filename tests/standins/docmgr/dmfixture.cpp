@@ -1,22 +1,25 @@
 // dmfixture: makes and reads stand-in documents for tests and by hand.
 //
-//   dmfixture create DOC [--preview IMAGEFILE] [--prop NAME TYPE VALUE]...
+//   dmfixture create DOC [--preview IMAGEFILE] [--png-preview PNGFILE]
+//                        [--prop NAME TYPE VALUE]...
 //       writes a new document (replacing DOC); its document type follows the
 //       extension of DOC. IMAGEFILE is a BMP file or an enhanced metafile,
-//       stored as it is. TYPE is a custom property type code: 30 text,
-//       3 number, 64 date, 11 yes/no.
+//       PNGFILE a PNG file, each stored as it is. TYPE is a custom property
+//       type code: 30 text, 3 number, 64 date, 11 yes/no.
 //   dmfixture props DOC
 //       one UTF-8 line per custom property, in stored order:
 //       NAME<TAB>TYPE<TAB>VALUE, each line ending in LF.
 //   dmfixture info DOC
 //       one line: "preview none", "preview bmp WxH" (pixels) or
-//       "preview emf WxH" (the frame in 0.01 mm).
+//       "preview emf WxH" (the frame in 0.01 mm); then, for a document with a
+//       PNG preview, "png N" with its length in bytes.
 //
 // Exit code 0 on success; otherwise a one-line message on standard error and
 // exit code 1 (2 for a command line that does not fit the forms above).
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -50,8 +53,8 @@ struct TFixtureError {
 [[noreturn]] void Fail(const std::wstring& message, int exitCode = 1) { throw TFixtureError{message, exitCode}; }
 
 [[noreturn]] void Usage(const std::wstring& problem) {
-    Fail(problem + L"; usage: dmfixture create DOC [--preview IMAGEFILE] [--prop NAME TYPE VALUE]... | props DOC | "
-                   L"info DOC",
+    Fail(problem + L"; usage: dmfixture create DOC [--preview IMAGEFILE] [--png-preview PNGFILE] "
+                   L"[--prop NAME TYPE VALUE]... | props DOC | info DOC",
          2);
 }
 
@@ -91,7 +94,7 @@ std::wstring SystemText(DWORD code) {
     return text.empty() ? L"system error " + std::to_wstring(code) : text;
 }
 
-std::vector<std::uint8_t> ReadImageFile(const std::wstring& path) {
+std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
     TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) Fail(L"cannot open image file " + path + L": " + SystemText(::GetLastError()));
@@ -104,8 +107,22 @@ std::vector<std::uint8_t> ReadImageFile(const std::wstring& path) {
                            read != bytes.size())) {
         Fail(L"cannot read image file " + path + L": " + SystemText(::GetLastError()));
     }
+    return bytes;
+}
+
+std::vector<std::uint8_t> ReadImageFile(const std::wstring& path) {
+    std::vector<std::uint8_t> bytes = ReadWholeFile(path);
     if (InspectImage(bytes).Kind == TImageKind::None) {
         Fail(L"not an uncompressed BMP file or an enhanced metafile: " + path);
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> ReadPngFile(const std::wstring& path) {
+    static const std::uint8_t cPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    if (bytes.size() < sizeof cPngSignature || !std::equal(cPngSignature, cPngSignature + 8, bytes.begin())) {
+        Fail(L"not a PNG file: " + path);
     }
     return bytes;
 }
@@ -126,6 +143,9 @@ int Create(const std::vector<std::wstring>& args) {
     for (std::size_t i = 1; i < args.size();) {
         if (args[i] == L"--preview" && i + 1 < args.size()) {
             content.Preview = ReadImageFile(args[i + 1]);
+            i += 2;
+        } else if (args[i] == L"--png-preview" && i + 1 < args.size()) {
+            content.PreviewPng = ReadPngFile(args[i + 1]);
             i += 2;
         } else if (args[i] == L"--prop" && i + 3 < args.size()) {
             if (!content.Properties.Add(args[i + 1], ParseType(args[i + 2]), args[i + 3])) {
@@ -173,6 +193,7 @@ int Info(const std::wstring& path) {
         case TImageKind::Metafile: Write(STD_OUTPUT_HANDLE, "preview emf " + size + "\n"); break;
         case TImageKind::None: Write(STD_OUTPUT_HANDLE, "preview none\n"); break;
     }
+    if (!content.PreviewPng.empty()) Write(STD_OUTPUT_HANDLE, "png " + std::to_string(content.PreviewPng.size()) + "\n");
     return 0;
 }
 

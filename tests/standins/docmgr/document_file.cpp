@@ -12,6 +12,7 @@ namespace {
 const wchar_t* const cDocumentStream = L"Document";
 const wchar_t* const cPropertiesStream = L"CustomProperties";
 const wchar_t* const cPreviewStream = L"Preview";
+const wchar_t* const cPreviewPngStream = L"PreviewPNG";
 const std::uint32_t cFormatMark = 0x4D44534B;  // "KSDM"
 const std::uint32_t cFormatVersion = 1;
 const std::uint64_t cMaxStreamSize = 64u << 20;
@@ -133,6 +134,9 @@ HRESULT EncodeDocument(const TDocumentContent& content, std::vector<std::uint8_t
         if (SUCCEEDED(hr)) hr = WriteStream(*storage.Get(), cDocumentStream, header.Bytes());
         if (SUCCEEDED(hr)) hr = WriteStream(*storage.Get(), cPropertiesStream, properties.Bytes());
         if (SUCCEEDED(hr) && !content.Preview.empty()) hr = WriteStream(*storage.Get(), cPreviewStream, content.Preview);
+        if (SUCCEEDED(hr) && !content.PreviewPng.empty()) {
+            hr = WriteStream(*storage.Get(), cPreviewPngStream, content.PreviewPng);
+        }
         if (SUCCEEDED(hr)) hr = storage->Commit(STGC_DEFAULT);
         if (FAILED(hr)) return hr;
     }
@@ -173,10 +177,11 @@ bool DecodeDocument(const std::vector<std::uint8_t>& bytes, TDocumentContent& co
         return false;
     }
 
-    std::vector<std::uint8_t> headerBytes, propertyBytes, previewBytes;
+    std::vector<std::uint8_t> headerBytes, propertyBytes, previewBytes, previewPngBytes;
     if (ReadStream(*storage.Get(), cDocumentStream, headerBytes) != S_OK) return false;
     if (ReadStream(*storage.Get(), cPropertiesStream, propertyBytes) != S_OK) return false;
     if (FAILED(ReadStream(*storage.Get(), cPreviewStream, previewBytes))) return false;
+    if (FAILED(ReadStream(*storage.Get(), cPreviewPngStream, previewPngBytes))) return false;
 
     TByteReader header(headerBytes);
     const std::uint32_t mark = header.U32();
@@ -196,6 +201,7 @@ bool DecodeDocument(const std::vector<std::uint8_t>& bytes, TDocumentContent& co
     }
     if (!properties.Ok() || !properties.AtEnd()) return false;
     result.Preview = std::move(previewBytes);
+    result.PreviewPng = std::move(previewPngBytes);
     content = std::move(result);
     return true;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // A stand-in document on disk: an OLE compound file with three streams,
 // "Document" (format mark and document type), "CustomProperties" (count, then
-// type, name and value of each property in stored order) and, when there is a
-// preview, "Preview" (the BMP file or enhanced metafile as stored).
+// type, name and value of each property in stored order), when there is a
+// preview, "Preview" (the BMP file or enhanced metafile as stored) and, when
+// there is a PNG preview, "PreviewPNG" (the PNG file as stored).
 #include <windows.h>
 
 #include <cstdint>
@@ -16,7 +17,8 @@
 struct TDocumentContent {
     SwDmDocumentType Kind = swDmDocumentUnknown;
     TCustomProperties Properties;
-    std::vector<std::uint8_t> Preview;  // empty: no preview
+    std::vector<std::uint8_t> Preview;     // empty: no preview
+    std::vector<std::uint8_t> PreviewPng;  // empty: no PNG preview
 };
 
 // The compound file of content as bytes; a failure result when the storage

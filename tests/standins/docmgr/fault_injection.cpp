@@ -11,6 +11,7 @@ const wchar_t* const cFaultVariable = L"KESTRUM_DOCMGR_FAULT";
 const wchar_t* FaultName(TFault fault) {
     switch (fault) {
         case TFault::ClassFactory: return L"classfactory";
+        case TFault::License: return L"license";
         case TFault::Application: return L"application";
         case TFault::Document: return L"document";
         case TFault::Revision10: return L"revision10";

@@ -2,17 +2,21 @@
 // Refusals switched on for tests through the environment variable
 // KESTRUM_DOCMGR_FAULT, a comma-separated list of these names:
 //   classfactory  the class object refuses ISwDMClassFactory
-//   application   GetApplication hands back no application object
+//   license       GetApplication refuses the license key: CLASS_E_NOTLICENSED
+//                 and no application object
+//   application   GetApplication hands back no application object, and
+//                 reports success
 //   document      GetDocument hands back no document (open error "fail")
 //   revision10    the document refuses ISwDMDocument10
 //   save          Save writes nothing and reports "fail"
-//   preview       GetPreviewBitmap fails and hands back no picture
+//   preview       GetPreviewBitmap and GetPreviewPNGBitmap fail and hand back
+//                 no picture
 //   notpicture    GetPreviewBitmap hands back an object that is no picture
 //   add           AddCustomProperty adds nothing and reports false
 //   emptypicture  GetPreviewBitmap hands back a picture of type none with a
 //                 nonzero size
 // The variable is read at every step, so a test may change it at any time.
 
-enum class TFault { ClassFactory, Application, Document, Revision10, Save, Preview, NotPicture, Add, EmptyPicture };
+enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add, EmptyPicture };
 
 bool FaultActive(TFault fault);

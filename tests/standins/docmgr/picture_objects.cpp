@@ -1,6 +1,7 @@
 // The pictures GetPreviewBitmap hands out.
 #include <olectl.h>
 #include <shlwapi.h>
+#include <wincodec.h>
 #include <wrl/client.h>
 
 #include <cstring>
@@ -138,6 +139,56 @@ private:
 };
 
 }  // namespace
+
+HRESULT CreatePngPicture(const std::vector<std::uint8_t>& png, IPicture** picture) {
+    using Microsoft::WRL::ComPtr;
+    if (!picture) return E_POINTER;
+    *picture = nullptr;
+    if (png.empty() || png.size() > 0xFFFFFFFFu) return E_INVALIDARG;
+    // Decoded by the platform's imaging component into 32-bit BGR rows.
+    ComPtr<IWICImagingFactory> factory;
+    HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_PPV_ARGS(factory.GetAddressOf()));
+    ComPtr<IWICStream> stream;
+    if (SUCCEEDED(hr)) hr = factory->CreateStream(&stream);
+    if (SUCCEEDED(hr)) {
+        hr = stream->InitializeFromMemory(const_cast<BYTE*>(png.data()), static_cast<DWORD>(png.size()));
+    }
+    ComPtr<IWICBitmapDecoder> decoder;
+    if (SUCCEEDED(hr)) {
+        hr = factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, &decoder);
+    }
+    ComPtr<IWICBitmapFrameDecode> frame;
+    if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
+    ComPtr<IWICBitmapSource> converted;
+    if (SUCCEEDED(hr)) hr = ::WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), &converted);
+    UINT width = 0, height = 0;
+    if (SUCCEEDED(hr)) hr = converted->GetSize(&width, &height);
+    if (FAILED(hr)) return hr;
+    if (width == 0 || height == 0 || width > 0x7FFF || height > 0x7FFF) return E_FAIL;
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    TBitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) return E_OUTOFMEMORY;
+    ::GdiFlush();
+    const UINT stride = width * 4;
+    hr = converted->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits));
+    if (FAILED(hr)) return hr;
+    PICTDESC description = {};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_BITMAP;
+    description.bmp.hbitmap = bitmap.Get();
+    hr = PictureOf(description, picture);
+    if (SUCCEEDED(hr)) bitmap.Release();
+    return hr;
+}
 
 HRESULT CreateStoredPicture(const std::vector<std::uint8_t>& preview, IPicture** picture) {
     if (!picture) return E_POINTER;

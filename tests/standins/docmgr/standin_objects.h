@@ -21,6 +21,10 @@ ISwDMDocument10* NewDocument(TDocumentContent content, bool writing, TFileHandle
 // An OLE picture of the stored preview, owning its bitmap or metafile.
 HRESULT CreateStoredPicture(const std::vector<std::uint8_t>& preview, IPicture** picture);
 
+// An OLE bitmap picture of a PNG file's bytes, decoded with the platform's
+// imaging component.
+HRESULT CreatePngPicture(const std::vector<std::uint8_t>& png, IPicture** picture);
+
 // A picture of type none that reports the given size in 0.01 mm.
 IDispatch* NewEmptyPicture(long himetricWidth, long himetricHeight);
 

@@ -45,7 +45,7 @@ TEST(Dmfixture, PropsShowsWhatTheDocumentManagerAdded) {
         SwDmDocumentOpenError openError = swDmDocumentOpenErrorFail;
         const ComPtr<ISwDMClassFactory> classFactory = CreateSwDMClassFactory();
         const ComPtr<ISwDMDocument10> document10 = QuerySwDMDocument10(
-            GetSwDMDocument(GetSwDMApplication(*classFactory.Get()).Get(), document, false, openError).Get());
+            GetSwDMDocument(ApplicationOf(*classFactory.Get()).Get(), document, false, openError).Get());
         ASSERT_TRUE(document10);
         VARIANT_BOOL success = VARIANT_FALSE;
         document10->AddCustomProperty(TBstr(L"Oberfl\u00E4che").Get(), swDmCustomInfoText, TBstr(L"gr\u00FCn").Get(),
@@ -95,7 +95,7 @@ TEST_P(DmfixturePreview, InfoAndPicture) {
     SwDmDocumentOpenError openError = swDmDocumentOpenErrorFail;
     const ComPtr<ISwDMClassFactory> classFactory = CreateSwDMClassFactory();
     const ComPtr<ISwDMDocument10> document10 = QuerySwDMDocument10(
-        GetSwDMDocument(GetSwDMApplication(*classFactory.Get()).Get(), document, true, openError).Get());
+        GetSwDMDocument(ApplicationOf(*classFactory.Get()).Get(), document, true, openError).Get());
     ASSERT_TRUE(document10);
     ComPtr<IDispatch> object;
     SwDmPreviewError previewError = swDmPreviewErrorNone;

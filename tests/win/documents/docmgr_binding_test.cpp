@@ -18,7 +18,7 @@ const wchar_t* const cClassIdText = L"{00AB5D8D-2B8F-416B-9761-92FACC8872BE}";
 ComPtr<ISwDMApplication> OpenApplication() {
     const ComPtr<ISwDMClassFactory> classFactory = CreateSwDMClassFactory();
     EXPECT_TRUE(classFactory);
-    return classFactory ? GetSwDMApplication(*classFactory.Get()) : nullptr;
+    return classFactory ? ApplicationOf(*classFactory.Get()) : nullptr;
 }
 
 // Each document is stored with the type of its extension, so that it opens

@@ -23,7 +23,7 @@ TOpened Open(const std::wstring& path, bool allowReadOnly) {
     TOpened opened;
     const ComPtr<ISwDMClassFactory> classFactory = CreateSwDMClassFactory();
     const ComPtr<ISwDMDocument> document =
-        GetSwDMDocument(GetSwDMApplication(*classFactory.Get()).Get(), path, allowReadOnly, opened.Error);
+        GetSwDMDocument(ApplicationOf(*classFactory.Get()).Get(), path, allowReadOnly, opened.Error);
     opened.Document = QuerySwDMDocument10(document.Get());
     return opened;
 }

@@ -1,5 +1,7 @@
 #include "standin_support.h"
 
+#include "document_manager.h"
+
 #include <gtest/gtest.h>
 #include <objbase.h>
 
@@ -153,6 +155,35 @@ TUnregisteredStandIn::~TUnregisteredStandIn() { EXPECT_EQ(CallStandIn("DllRegist
 
 TFaultScope::TFaultScope(const wchar_t* faults) { ::SetEnvironmentVariableW(cFaultVariable, faults); }
 TFaultScope::~TFaultScope() { ::SetEnvironmentVariableW(cFaultVariable, nullptr); }
+
+Microsoft::WRL::ComPtr<ISwDMApplication> ApplicationOf(ISwDMClassFactory& classFactory) {
+    HRESULT result = S_OK;
+    return GetSwDMApplication(classFactory, result);
+}
+
+namespace {
+const wchar_t* const cCallLogVariable = L"KESTRUM_DOCMGR_CALLS";
+}  // namespace
+
+TCallLog::TCallLog() : fPath(fFolder.File(L"calls.txt")) { ::SetEnvironmentVariableW(cCallLogVariable, fPath.c_str()); }
+
+TCallLog::~TCallLog() { ::SetEnvironmentVariableW(cCallLogVariable, nullptr); }
+
+std::vector<std::string> TCallLog::Calls() const {
+    std::vector<std::string> calls;
+    if (::GetFileAttributesW(fPath.c_str()) == INVALID_FILE_ATTRIBUTES) return calls;
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(fPath);
+    std::string line;
+    for (const std::uint8_t byte : bytes) {
+        if (byte == '\n') {
+            calls.push_back(line);
+            line.clear();
+        } else {
+            line += static_cast<char>(byte);
+        }
+    }
+    return calls;
+}
 
 TProgramResult RunProgram(const std::wstring& program, const std::vector<std::wstring>& args) {
     TProgramResult result;

@@ -3,12 +3,14 @@
 // the test program, temporary folders, switched-on faults, child programs,
 // test pictures and documents.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "document_file.h"
+#include "swdocmgr.h"
 #include "temp_folder.h"
 
 // The folder of this test program, with a trailing backslash.
@@ -42,6 +44,25 @@ public:
     TFaultScope& operator=(const TFaultScope&) = delete;
 };
 
+// The application object of the class factory through the binding's step,
+// its result code not looked at; null when there is none.
+Microsoft::WRL::ComPtr<ISwDMApplication> ApplicationOf(ISwDMClassFactory& classFactory);
+
+// The calls the program makes on the stand-in's interfaces, logged while the
+// object lives (KESTRUM_DOCMGR_CALLS names a file of its temporary folder).
+class TCallLog {
+public:
+    TCallLog();
+    ~TCallLog();
+    TCallLog(const TCallLog&) = delete;
+    TCallLog& operator=(const TCallLog&) = delete;
+    // The lines "<interface> <slot> <method>" logged so far.
+    std::vector<std::string> Calls() const;
+
+private:
+    TTempFolder fFolder;
+    std::wstring fPath;
+};
 
 struct TProgramResult {
     DWORD ExitCode = 0;

@@ -1,9 +1,13 @@
 // Writing the preview file: the JPEG bytes, an empty file for no preview, and
-// what stays of an existing file when encoding, creating or writing fails.
+// what stays of an existing file when encoding, creating or writing fails:
+// the old preview whole, and nothing written aside left in the folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -29,10 +33,45 @@ std::pair<int, int> FrameSize(const TBytes& jpeg) {
     return {0, 0};
 }
 
+// The current folder changed for the life of the object.
+class TCurrentFolderScope {
+public:
+    explicit TCurrentFolderScope(const std::wstring& folder) {
+        wchar_t previous[MAX_PATH + 1] = {};
+        fPrevious.assign(previous, ::GetCurrentDirectoryW(MAX_PATH + 1, previous));
+        EXPECT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+    }
+    ~TCurrentFolderScope() { ::SetCurrentDirectoryW(fPrevious.c_str()); }
+    TCurrentFolderScope(const TCurrentFolderScope&) = delete;
+    TCurrentFolderScope& operator=(const TCurrentFolderScope&) = delete;
+
+private:
+    std::wstring fPrevious;
+};
+
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::wstring> NamesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found = {};
+    const TFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!find) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (::FindNextFileW(find.Get(), &found));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 class PreviewFileTest : public testing::Test {
 protected:
     TTempFolder folder;
     const std::wstring fileName = folder.File(L"Teil1.sldprtKS");
+
+    // Only the preview itself is in the folder: nothing written aside stays behind.
+    void ExpectOnlyThePreview() const {
+        EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::wstring>{L"Teil1.sldprtKS"});
+    }
 };
 
 TEST_F(PreviewFileTest, ReplacesAnExistingFileWithTheJpegOfTheBitmap) {
@@ -45,6 +84,8 @@ TEST_F(PreviewFileTest, ReplacesAnExistingFileWithTheJpegOfTheBitmap) {
     EXPECT_EQ(TBytes(written.begin(), written.begin() + 4), (TBytes{0xFF, 0xD8, 0xFF, 0xE0}));
     EXPECT_EQ(FrameSize(written), std::make_pair(30, 50));
     EXPECT_EQ(TBytes(written.end() - 2, written.end()), (TBytes{0xFF, 0xD9}));
+    EXPECT_EQ(::GetFileAttributesW(fileName.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    ExpectOnlyThePreview();
 }
 
 TEST_F(PreviewFileTest, NoPixelsGiveAFileOfLengthZero) {
@@ -55,6 +96,14 @@ TEST_F(PreviewFileTest, NoPixelsGiveAFileOfLengthZero) {
     WriteBytes(fileName, cOldPreview);
     WritePreviewFile(fileName, TScreenBitmap());
     EXPECT_TRUE(ReadBytes(fileName).empty());
+    ExpectOnlyThePreview();
+}
+
+TEST_F(PreviewFileTest, RelativeNameIsWrittenInTheCurrentFolder) {
+    const TCurrentFolderScope inFolder(folder.Path());
+    WritePreviewFile(L"Teil1.sldprtKS", FilledBitmap(8, 8, RGB(0, 0, 255)));
+    EXPECT_EQ(FrameSize(ReadBytes(fileName)), std::make_pair(8, 8));
+    ExpectOnlyThePreview();
 }
 
 TEST_F(PreviewFileTest, FailedEncodingLeavesTheOldPreviewAsItWas) {
@@ -69,32 +118,88 @@ TEST_F(PreviewFileTest, FailedEncodingLeavesTheOldPreviewAsItWas) {
         EXPECT_EQ(e.Message(), L"JPEG-Fehler #" + std::to_wstring(static_cast<int>(JERR_IMAGE_TOO_BIG)));
     }
     EXPECT_EQ(ReadBytes(fileName), cOldPreview);
+    ExpectOnlyThePreview();
 
     const std::wstring newName = folder.File(L"Neu.sldprtKS");
     EXPECT_THROW(WritePreviewFile(newName, tooWide), EJPEG);
     EXPECT_FALSE(FileExists(newName));
 }
 
-TEST_F(PreviewFileTest, FileHeldWithoutSharingGivesTheCreationErrorWithTheFullPath) {
+// An existing preview that may not be replaced: another program holds it
+// open (whatever it shares), or it is read-only. The creation fails with the
+// preview's full path, the old preview stays whole and nothing stays beside it.
+enum class THold { NoSharing, OthersMayRead, OthersMayDoAnything, ReadOnly };
+
+struct RefusedCase {
+    const char* name;
+    THold hold;
+    DWORD error;
+};
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+
+class RefusedReplacementTest : public PreviewFileTest, public testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RefusedReplacementTest, OldPreviewStaysWholeAndTheCreationErrorNamesIt) {
+    const RefusedCase& c = GetParam();
     WriteBytes(fileName, cOldPreview);
-    {
-        const TFileHandle held(::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(held);
-        // A relative name: the message names the file by its full path.
-        wchar_t previous[MAX_PATH] = {};
-        ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, previous), 0u);
-        ASSERT_TRUE(::SetCurrentDirectoryW(folder.Path().c_str()));
-        try {
-            WritePreviewFile(L"Teil1.sldprtKS", FilledBitmap(8, 8, RGB(0, 0, 255)));
-            ADD_FAILURE() << "no error raised";
-        } catch (const EFCreateError& e) {
-            EXPECT_EQ(e.Message(), L"Datei \"" + fileName + L"\" kann nicht erstellt werden. " +
-                                       SysErrorMessage(ERROR_SHARING_VIOLATION));
-        }
-        ::SetCurrentDirectoryW(previous);
+    TFileHandle held;
+    switch (c.hold) {
+        case THold::NoSharing:
+            held.Reset(::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
+            break;
+        case THold::OthersMayRead:
+            held.Reset(::CreateFileW(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            break;
+        case THold::OthersMayDoAnything:
+            held.Reset(::CreateFileW(fileName.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+            break;
+        case THold::ReadOnly:
+            ASSERT_TRUE(::SetFileAttributesW(fileName.c_str(), FILE_ATTRIBUTE_READONLY));
+            break;
     }
+    if (c.hold != THold::ReadOnly) {
+        ASSERT_TRUE(held);
+    }
+    try {
+        WritePreviewFile(fileName, FilledBitmap(8, 8, RGB(0, 0, 255)));
+        ADD_FAILURE() << "no error raised";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.Message(),
+                  L"Datei \"" + fileName + L"\" kann nicht erstellt werden. " + SysErrorMessage(c.error));
+    }
+    held.Reset();
     EXPECT_EQ(ReadBytes(fileName), cOldPreview);
+    if (c.hold == THold::ReadOnly) {
+        EXPECT_NE(::GetFileAttributesW(fileName.c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << "no longer read-only";
+    }
+    ExpectOnlyThePreview();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedReplacementTest,
+    testing::Values(RefusedCase{"HeldWithoutSharing", THold::NoSharing, ERROR_SHARING_VIOLATION},
+                    RefusedCase{"HeldForWritingOthersMayRead", THold::OthersMayRead, ERROR_SHARING_VIOLATION},
+                    RefusedCase{"HeldSharingEverything", THold::OthersMayDoAnything, ERROR_SHARING_VIOLATION},
+                    RefusedCase{"ReadOnly", THold::ReadOnly, ERROR_ACCESS_DENIED}),
+    [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
+
+TEST_F(PreviewFileTest, RelativeNameOfAHeldPreviewIsReportedByItsFullPath) {
+    WriteBytes(fileName, cOldPreview);
+    const TFileHandle held(::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    const TCurrentFolderScope inFolder(folder.Path());
+    try {
+        WritePreviewFile(L"Teil1.sldprtKS", FilledBitmap(8, 8, RGB(0, 0, 255)));
+        ADD_FAILURE() << "no error raised";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.Message(), L"Datei \"" + fileName + L"\" kann nicht erstellt werden. " +
+                                   SysErrorMessage(ERROR_SHARING_VIOLATION));
+    }
 }
 
 TEST_F(PreviewFileTest, MissingFolderGivesTheCreationError) {
@@ -106,6 +211,7 @@ TEST_F(PreviewFileTest, MissingFolderGivesTheCreationError) {
         EXPECT_EQ(e.Message(), L"Datei \"" + inMissingFolder + L"\" kann nicht erstellt werden. " +
                                    SysErrorMessage(ERROR_PATH_NOT_FOUND));
     }
+    EXPECT_TRUE(NamesIn(folder.Path()).empty());
 }
 
 TEST_F(PreviewFileTest, RefusedWriteIsReportedWithTheFileName) {
@@ -122,18 +228,18 @@ TEST_F(PreviewFileTest, RefusedWriteIsReportedWithTheFileName) {
     }
 }
 
-// Under Wine, Z: is the Unix root: /dev/full takes no byte and reports a full disk.
+// Under Wine, Z: is the Unix root: /dev/full takes no byte and reports a full
+// disk. The write itself is tried on it; the whole preview on a full disk,
+// with the old preview surviving, is an end-to-end case on a full file system.
 TEST_F(PreviewFileTest, FullMediumIsReportedAndNotTakenForSuccess) {
-    const std::wstring full = L"Z:\\dev\\full";
-    if (!TFileHandle(::CreateFileW(full.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))) {
-        GTEST_SKIP() << "no Z:\\dev\\full here";
-    }
+    const TFileHandle full(::CreateFileW(L"Z:\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!full) GTEST_SKIP() << "no Z:\\dev\\full here";
     try {
-        WritePreviewFile(full, FilledBitmap(16, 16, RGB(0, 255, 0)));
+        WriteFileBytes(full.Get(), TBytes(5000, 0x11), fileName);
         ADD_FAILURE() << "no error raised";
     } catch (const EFWriteError& e) {
-        EXPECT_EQ(e.Message(), L"Datei \"" + full + L"\" kann nicht geschrieben werden. " +
+        EXPECT_EQ(e.Message(), L"Datei \"" + fileName + L"\" kann nicht geschrieben werden. " +
                                    SysErrorMessage(ERROR_DISK_FULL));
     }
 }

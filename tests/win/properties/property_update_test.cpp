@@ -6,9 +6,10 @@
 #include <tuple>
 #include <vector>
 
-#include "document_open_error.h"
-#include "document_save_error.h"
+#include "com_failure_text.h"
+#include "document_errors.h"
 #include "errors.h"
+#include "os_error.h"
 #include "property_test_support.h"
 #include "property_update.h"
 #include "standin_support.h"
@@ -109,18 +110,32 @@ INSTANTIATE_TEST_SUITE_P(
         UpdateCase{"BlankLineGivesAnEmptyName", {}, "N1\nV1\n\nN2\nV2\n", 2, 0, {{L"N1", 30, L"V1"}, {L"", 30, L"N2"}}}),
     [](const testing::TestParamInfo<UpdateCase>& info) { return std::string(info.param.name); });
 
-TEST_F(PropertyUpdate, FailedAddsCountInNeither) {
-    WriteDocument(Document(), swDmDocumentPart,
-                  {{L"Farbe", swDmCustomInfoText, L"alt"}, {L"Material", swDmCustomInfoText, L"Stahl"}});
+// A refused add of a name the document did not have loses nothing: it counts
+// in neither number, and the document is saved.
+TEST_F(PropertyUpdate, RefusedAddsOfNewNamesCountInNeither) {
+    WriteDocument(Document(), swDmDocumentPart, {{L"Material", swDmCustomInfoText, L"Stahl"}});
     WriteBytes(PropertyFile(), "Farbe\nrot\nGewicht\n12\n");
+    const TCallLog calls;
     const TFaultScope fault(L"add");
     int updated = -1;
     EXPECT_EQ(UpdateCustomProperties(Document(), PropertyFile(), updated), 0);
     EXPECT_EQ(updated, 0);
+    EXPECT_EQ(PropertiesOf(Document()), (std::vector<TPropertyTuple>{{L"Material", 30, L"Stahl"}}));
+    ASSERT_GE(calls.Calls().size(), 2u);
+    EXPECT_EQ(calls.Calls().end()[-2], "Document 33 Save");
 }
 
 enum class TDocumentState { Plain, ReadOnly, HeldByWriter, Missing };
-enum class TFailure { Open, Save, Interface, PropertyFile };
+enum class TFailure { Open, License, Save, LostProperty, Interface, PropertyFile };
+
+// The stand-in's call log lines of the steps.
+const std::string cGetApplication = "ClassFactory 0 GetApplication";
+const std::string cGetDocument = "Application 0 GetDocument";
+const std::string cCount = "Document 12 GetCustomPropertyCount";
+const std::string cDelete = "Document 11 DeleteCustomProperty";
+const std::string cAdd = "Document 8 AddCustomProperty";
+const std::string cSave = "Document 33 Save";
+const std::string cClose = "Document 15 CloseDoc";
 
 struct UpdateFailureCase {
     const char* name;
@@ -128,6 +143,7 @@ struct UpdateFailureCase {
     TDocumentState state;
     TFailure failure;
     int code;  // open or save error
+    std::vector<std::string> calls;  // every call on the Document Manager, in order
 };
 void PrintTo(const UpdateFailureCase& c, std::ostream* os) { *os << c.name; }
 
@@ -153,11 +169,18 @@ TEST_P(PropertyUpdateFails, RaisesAndLeavesTheDocumentAsItWas) {
     std::wstring expected;
     switch (c.failure) {
         case TFailure::Open: expected = DocumentOpenErrorText(Document(), c.code); break;
+        case TFailure::License:
+            expected = DocumentNotOpenedText(
+                Document(), OleFailureText(static_cast<std::uint32_t>(CLASS_E_NOTLICENSED),
+                                           SysErrorMessage(static_cast<unsigned long>(CLASS_E_NOTLICENSED))));
+            break;
+        case TFailure::LostProperty: expected = PropertyNotAddedText(Document(), L"Farbe"); break;
         case TFailure::Save: expected = DocumentSaveErrorText(Document(), c.code); break;
         case TFailure::Interface: expected = L"Interface nicht unterst\u00fctzt"; break;
         case TFailure::PropertyFile: expected = L"E/A-Fehler 104"; break;
     }
     {
+        const TCallLog calls;
         const TFaultScope fault(c.faults);
         int updated = -1;
         try {
@@ -173,6 +196,8 @@ TEST_P(PropertyUpdateFails, RaisesAndLeavesTheDocumentAsItWas) {
             }
         }
         EXPECT_EQ(updated, -1) << "counts reported for a failed update";
+        // Once the document is open, it is closed on every path.
+        EXPECT_EQ(calls.Calls(), c.calls);
     }
     held.Reset();
     if (c.state != TDocumentState::Missing) {
@@ -185,20 +210,28 @@ TEST_P(PropertyUpdateFails, RaisesAndLeavesTheDocumentAsItWas) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, PropertyUpdateFails,
     testing::Values(
-        UpdateFailureCase{"SaveFails", L"save", TDocumentState::Plain, TFailure::Save, swDmDocumentSaveErrorFail},
+        UpdateFailureCase{"SaveFails", L"save", TDocumentState::Plain, TFailure::Save, swDmDocumentSaveErrorFail,
+                          {cGetApplication, cGetDocument, cCount, cDelete, cDelete, cAdd, cAdd, cSave, cClose}},
+        // "Farbe" is deleted, and its add refused: the document is closed
+        // unsaved, so it keeps the old value.
+        UpdateFailureCase{"RefusedAddOfAnExistingProperty", L"add", TDocumentState::Plain, TFailure::LostProperty, 0,
+                          {cGetApplication, cGetDocument, cCount, cDelete, cDelete, cAdd, cAdd, cClose}},
+        UpdateFailureCase{"LicenseRefused", L"license", TDocumentState::Plain, TFailure::License, 0,
+                          {cGetApplication}},
         UpdateFailureCase{"NoApplicationObject", L"application", TDocumentState::Plain, TFailure::Open,
-                          swDmDocumentOpenErrorFail},
+                          swDmDocumentOpenErrorFail, {cGetApplication}},
         UpdateFailureCase{"NoDocumentObject", L"document", TDocumentState::Plain, TFailure::Open,
-                          swDmDocumentOpenErrorFail},
+                          swDmDocumentOpenErrorFail, {cGetApplication, cGetDocument}},
         UpdateFailureCase{"ReadOnlyDocument", L"", TDocumentState::ReadOnly, TFailure::Open,
-                          swDmDocumentOpenErrorFileReadOnly},
+                          swDmDocumentOpenErrorFileReadOnly, {cGetApplication, cGetDocument}},
         UpdateFailureCase{"DocumentHeldByAnotherWriter", L"", TDocumentState::HeldByWriter, TFailure::Open,
-                          swDmDocumentOpenErrorFileReadOnly},
+                          swDmDocumentOpenErrorFileReadOnly, {cGetApplication, cGetDocument}},
         UpdateFailureCase{"MissingDocument", L"", TDocumentState::Missing, TFailure::Open,
-                          swDmDocumentOpenErrorFileNotFound},
-        UpdateFailureCase{"NoRevision10Interface", L"revision10", TDocumentState::Plain, TFailure::Interface, 0},
-        UpdateFailureCase{"ClassFactoryRefused", L"classfactory", TDocumentState::Plain, TFailure::Interface, 0},
-        UpdateFailureCase{"MissingPropertyFile", L"", TDocumentState::Plain, TFailure::PropertyFile, 0}),
+                          swDmDocumentOpenErrorFileNotFound, {cGetApplication, cGetDocument}},
+        UpdateFailureCase{"NoRevision10Interface", L"revision10", TDocumentState::Plain, TFailure::Interface, 0,
+                          {cGetApplication, cGetDocument, cClose}},
+        UpdateFailureCase{"ClassFactoryRefused", L"classfactory", TDocumentState::Plain, TFailure::Interface, 0, {}},
+        UpdateFailureCase{"MissingPropertyFile", L"", TDocumentState::Plain, TFailure::PropertyFile, 0, {}}),
     [](const testing::TestParamInfo<UpdateFailureCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
