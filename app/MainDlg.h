@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "environment.h"
 #include "handles.h"
 #include "timer.h"
 
@@ -34,6 +35,9 @@ public:
     HWND StatusLabel() const noexcept { return lbStatus; }
 
     bool fswdocmgrFound = false;
+    // How FormCreate opens registry keys: the platform's RegOpenKeyExW, or a
+    // recorder that a test puts here before it runs FormCreate again.
+    TRegOpenKey fRegOpenKey = &::RegOpenKeyExW;
     std::wstring AsmFileName;
     std::wstring ProgrammPfad;
     std::wstring ProgrammIni;

@@ -27,10 +27,9 @@ std::wstring GetSystemDir() {
 
 bool TRegistryAccess::KeyExists(const std::wstring& path) const {
     const REGSAM view = fAccess & (KEY_WOW64_64KEY | KEY_WOW64_32KEY);
+    const REGSAM access = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | view;
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(fRootKey, path.c_str(), 0, STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | view,
-                        &key) != ERROR_SUCCESS)
-        return false;
+    if (fOpenKey(fRootKey, path.c_str(), 0, access, &key) != ERROR_SUCCESS) return false;
     ::RegCloseKey(key);
     return true;
 }

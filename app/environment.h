@@ -11,16 +11,23 @@ std::wstring GetEnvVarValue(const std::wstring& VarName);
 // operating-system error when the platform cannot tell it.
 std::wstring GetSystemDir();
 
+// Opens a registry key, as RegOpenKeyExW does.
+using TRegOpenKey = LSTATUS(WINAPI*)(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY key);
+
 // Registry access with a fixed view (KEY_WOW64_64KEY or KEY_WOW64_32KEY) and a
-// root key; any key it opens is closed again before it returns.
+// root key; any key it opens is closed again before it returns. Keys are
+// opened by openKey: the platform's RegOpenKeyExW unless another is given.
 class TRegistryAccess {
 public:
-    explicit TRegistryAccess(REGSAM access) : fAccess(access) {}
+    explicit TRegistryAccess(REGSAM access, TRegOpenKey openKey = &::RegOpenKeyExW)
+        : fAccess(access), fOpenKey(openKey) {}
     void SetRootKey(HKEY root) { fRootKey = root; }
-    // The key opens for reading in the registry view of this object.
+    // The key opens for reading (STANDARD_RIGHTS_READ, KEY_QUERY_VALUE,
+    // KEY_ENUMERATE_SUB_KEYS) in the registry view of this object.
     bool KeyExists(const std::wstring& path) const;
 
 private:
     REGSAM fAccess;
+    TRegOpenKey fOpenKey;
     HKEY fRootKey = HKEY_CURRENT_USER;
 };

@@ -50,7 +50,7 @@ void TfrmMain::FormCreate() {
         EndProgram();
     }
 
-    TRegistryAccess Reg(KEY_WOW64_64KEY);  // nothing stays open when it goes
+    TRegistryAccess Reg(KEY_WOW64_64KEY, fRegOpenKey);  // nothing stays open when it goes
     fswdocmgrFound = true;
     const std::wstring SysRegfile = Slash(GetSystemDir()) + cRegistrationProgram;
     Reg.SetRootKey(HKEY_CLASSES_ROOT);

@@ -28,10 +28,4 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"Large", 120, 45, L"120 Properties neu angelegt...\r45 Properties aktualisiert..."}),
     [](const testing::TestParamInfo<ResultCase>& info) { return std::string(info.param.name); });
 
-TEST(StatusTextTest, FixedTexts) {
-    EXPECT_EQ(std::wstring(cTextPreview), L"Preview wird aktualisiert...");
-    EXPECT_EQ(std::wstring(cTextProperties), L"Properties werden aktualisiert...");
-    EXPECT_EQ(std::wstring(cTextReference), L"Referenz wird ge\u00e4ndert...");
-}
-
 }  // namespace

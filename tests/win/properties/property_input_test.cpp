@@ -44,7 +44,6 @@ protected:
 };
 
 TEST_F(PropertyInput, ReadsAFileByPathInTheAnsiCodePage) {
-    EXPECT_EQ(StartAnsiCodePage(), ::GetACP());
     if (::GetACP() != 1252) GTEST_SKIP() << "ANSI code page " << ::GetACP() << ", not 1252";
     const std::wstring file = folder.File(L"Eigenschaften \u00e4.txt");
     WriteBytes(file, "Gr\xf6\xdf" "e\r\nwei\xdf\r\nL\xe4nge\n12 \x80\n");

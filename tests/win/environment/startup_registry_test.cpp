@@ -1,0 +1,112 @@
+// The type-library key test of the real form's creation handler, seen through
+// its registry opener: which key FormCreate asks the platform to open, in which
+// registry view and with which rights.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FileVersionInfo.h"
+#include "MainDlg.h"
+#include "application.h"
+#include "docmgr_install.h"
+#include "temp_folder.h"
+
+namespace {
+
+struct TOpenCall {
+    HKEY Root;
+    std::wstring Path;
+    DWORD Options;
+    REGSAM Access;
+};
+std::vector<TOpenCall> gOpenCalls;
+
+// Writes the call down and answers with a key that exists, so that the
+// handler starts no registration.
+LSTATUS WINAPI RecordingOpenKey(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY key) {
+    gOpenCalls.push_back({root, path ? path : L"", options, access});
+    return ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, key);
+}
+
+// APPDATA pointed at a folder of the test for the life of the object.
+class TAppDataScope {
+public:
+    explicit TAppDataScope(const std::wstring& folder) {
+        wchar_t previous[32767] = {};
+        const DWORD length = ::GetEnvironmentVariableW(L"APPDATA", previous, 32767);
+        fHadValue = length > 0;
+        fPrevious.assign(previous, length);
+        ::SetEnvironmentVariableW(L"APPDATA", folder.c_str());
+    }
+    ~TAppDataScope() { ::SetEnvironmentVariableW(L"APPDATA", fHadValue ? fPrevious.c_str() : nullptr); }
+    TAppDataScope(const TAppDataScope&) = delete;
+    TAppDataScope& operator=(const TAppDataScope&) = delete;
+
+private:
+    bool fHadValue = false;
+    std::wstring fPrevious;
+};
+
+// The Document Manager library at its fixed path, for the life of the object:
+// the prefix's own when it has one, otherwise an empty file (a library without
+// version information, which the version gate accepts) removed again at the end.
+class TLibraryAtFixedPath {
+public:
+    TLibraryAtFixedPath() {
+        const std::wstring path = cDocMgrLibraryPath;
+        if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+        const std::wstring folder = path.substr(0, path.rfind(L'\\'));
+        fMadeFolder = ::CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
+        const HANDLE file =
+            ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        fMadeFile = file != INVALID_HANDLE_VALUE;
+        if (fMadeFile) ::CloseHandle(file);
+        fFolder = folder;
+    }
+    ~TLibraryAtFixedPath() {
+        if (fMadeFile) ::DeleteFileW(cDocMgrLibraryPath);
+        if (fMadeFolder) ::RemoveDirectoryW(fFolder.c_str());
+    }
+    TLibraryAtFixedPath(const TLibraryAtFixedPath&) = delete;
+    TLibraryAtFixedPath& operator=(const TLibraryAtFixedPath&) = delete;
+
+private:
+    std::wstring fFolder;
+    bool fMadeFolder = false;
+    bool fMadeFile = false;
+};
+
+TEST(StartupRegistryTest, TypeLibraryKeyIsOpenedForReadingInThe64BitView) {
+    const TLibraryAtFixedPath library;
+    {
+        TFileVersionInfo version(nullptr);
+        version.SetFileName(cDocMgrLibraryPath);
+        if (version.FileVersionNumber().V1 > cHighestDocMgrVersion)
+            GTEST_SKIP() << "the prefix holds a Document Manager newer than 28: the version gate ends the program";
+    }
+    const TTempFolder appData;
+    const TAppDataScope appDataScope(appData.Path());
+    TApplication application;
+    application.Initialize();
+    TfrmMain form;  // its creation handler has run once, with the platform's opener
+    ASSERT_TRUE(form.fswdocmgrFound) << "the library at the fixed path was not found";
+
+    gOpenCalls.clear();
+    form.fRegOpenKey = &RecordingOpenKey;
+    form.FormCreate();
+
+    ASSERT_EQ(gOpenCalls.size(), 1u);
+    const TOpenCall& call = gOpenCalls.front();
+    EXPECT_EQ(call.Root, HKEY_CLASSES_ROOT);
+    EXPECT_EQ(call.Path, L"TypeLib\\{4F55C30F-4CFD-49E9-A1A2-00C161EF4395}");
+    EXPECT_EQ(call.Options, 0u);
+    // STANDARD_RIGHTS_READ, KEY_QUERY_VALUE and KEY_ENUMERATE_SUB_KEYS, in the
+    // 64-bit view (KEY_WOW64_64KEY), never the 32-bit one.
+    EXPECT_EQ(call.Access, static_cast<REGSAM>(0x20109));
+    EXPECT_TRUE(form.fswdocmgrFound);
+}
+
+}  // namespace
