@@ -78,9 +78,11 @@ void TApplication::Terminate() {
 void TApplication::ProcessMessages() {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // A quit message marks the application as ending; the messages behind
+        // it (paints, timers) are still dispatched.
         if (msg.message == WM_QUIT) {
             fTerminated = true;
-            break;
+            continue;
         }
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);

@@ -25,7 +25,8 @@ public:
     // Ends the message loop as soon as control returns to it.
     void Terminate();
     bool Terminated() const noexcept { return fTerminated; }
-    // Dispatches every pending window message.
+    // Dispatches every pending window message until the queue is empty; a
+    // quit message among them marks the application as ending.
     void ProcessMessages();
 
     HWND Handle() const noexcept { return fHandle.Get(); }

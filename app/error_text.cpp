@@ -21,7 +21,9 @@ std::wstring TrimSystemText(std::wstring text) {
 
 std::wstring OsErrorText(unsigned long code, const std::wstring& platformText) {
     if (code == 0) return L"Ein Aufruf einer Betriebssystemfunktion ist fehlgeschlagen";
-    return L"Systemfehler.  Code: " + std::to_wstring(code) + L".\r\n" + TrimSystemText(platformText);
+    // The code reads as a signed 32-bit number: 0x80070005 is -2147024891.
+    const auto signedCode = static_cast<std::int32_t>(static_cast<std::uint32_t>(code));
+    return L"Systemfehler.  Code: " + std::to_wstring(signedCode) + L".\r\n" + TrimSystemText(platformText);
 }
 
 std::wstring HexText(std::uint64_t value, int minDigits, bool upperCase) {

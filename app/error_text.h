@@ -18,6 +18,7 @@ std::wstring TrimSystemText(std::wstring text);
 
 // "Systemfehler.  Code: %d." CR LF and the platform text, with trailing blanks,
 // line breaks and dots removed from it; the general text when the code is 0.
+// The code is printed as a signed 32-bit number (above 0x7FFFFFFF negative).
 std::wstring OsErrorText(unsigned long code, const std::wstring& platformText);
 
 // Text of the "Anwendungsfehler" box for a failure outside the handlers.

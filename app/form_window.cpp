@@ -4,6 +4,7 @@
 
 #include "application.h"
 #include "os_error.h"
+#include "placement.h"
 
 namespace {
 
@@ -12,14 +13,12 @@ const wchar_t* const cPanelClass = L"TPanel";
 const wchar_t* const cLabelClass = L"TLabel";
 const wchar_t* const cFormCaption = L"Kestrum";
 
-// Design sizes in pixels at 96 DPI.
-const int cClientWidth = 300;
-const int cClientHeight = 70;
+// Design sizes in pixels at 96 DPI (the form's own size: FormSizeForDpi).
 const int cLabelInset = 2;       // the panel's two 1-pixel bevels
 const int cPanelFontHeight = 16;  // Tahoma bold, 12 points at 96 DPI
 const wchar_t* const cPanelFontFace = L"Tahoma";
 
-int Scale(int value, UINT dpi) { return ::MulDiv(value, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI); }
+int Scale(int value, UINT dpi) { return static_cast<int>(ScaleForDpi(value, dpi)); }
 
 TfrmMain* FormOf(HWND window) {
     return reinterpret_cast<TfrmMain*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -61,15 +60,18 @@ void TfrmMain::CreateFormWindow() {
 
     // No border and no title bar, above all non-topmost windows, on the task
     // bar; at (0, 0) until it is placed.
+    const TSizeI design = FormSizeForDpi(USER_DEFAULT_SCREEN_DPI);
+    const int designWidth = static_cast<int>(design.Width);
+    const int designHeight = static_cast<int>(design.Height);
     fHandle.Reset(::CreateWindowExW(WS_EX_TOPMOST | WS_EX_APPWINDOW, cFormClass, cFormCaption,
-                                    WS_POPUP | WS_CLIPCHILDREN, 0, 0, cClientWidth, cClientHeight, nullptr, nullptr,
+                                    WS_POPUP | WS_CLIPCHILDREN, 0, 0, designWidth, designHeight, nullptr, nullptr,
                                     instance, this));
     if (!fHandle) RaiseLastOSError();
-    clientPanel = ::CreateWindowExW(0, cPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, cClientWidth,
-                                    cClientHeight, Handle(), nullptr, instance, this);
+    clientPanel = ::CreateWindowExW(0, cPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, designWidth,
+                                    designHeight, Handle(), nullptr, instance, this);
     if (!clientPanel) RaiseLastOSError();
     lbStatus = ::CreateWindowExW(0, cLabelClass, L"", WS_CHILD | WS_VISIBLE, cLabelInset, cLabelInset,
-                                 cClientWidth - 2 * cLabelInset, cClientHeight - 2 * cLabelInset, clientPanel,
+                                 designWidth - 2 * cLabelInset, designHeight - 2 * cLabelInset, clientPanel,
                                  nullptr, instance, this);
     if (!lbStatus) RaiseLastOSError();
     const UINT dpi = ::GetDpiForWindow(Handle());
@@ -78,8 +80,9 @@ void TfrmMain::CreateFormWindow() {
 
 void TfrmMain::ApplyDpi(UINT dpi) {
     fDpi = dpi;
-    const int width = Scale(cClientWidth, dpi);
-    const int height = Scale(cClientHeight, dpi);
+    const TSizeI size = FormSizeForDpi(dpi);
+    const int width = static_cast<int>(size.Width);
+    const int height = static_cast<int>(size.Height);
     const int inset = Scale(cLabelInset, dpi);
     ::SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::SetWindowPos(clientPanel, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);

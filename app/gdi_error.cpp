@@ -7,9 +7,10 @@
 #include "errors.h"
 #include "os_error.h"
 
-void RaiseGdiError() {
-    const DWORD code = ::GetLastError();
+void RaiseGdiError(unsigned long code) {
     std::wstring text = code != 0 ? SysErrorMessage(code) : std::wstring();
     if (text.empty()) text = L"Systemressourcen erschöpft";
     throw EOutOfResources(text);
 }
+
+void RaiseGdiError() { RaiseGdiError(::GetLastError()); }

@@ -9,6 +9,14 @@ namespace {
 // A program that never becomes ready for input must not keep this one (and its
 // topmost status window) waiting for good.
 const DWORD cInputIdleTimeout = 30000;  // ms
+
+// What wakes the wait for termination: keys, mouse moves and buttons, posted
+// messages, timers, paint requests, sent messages, hot keys and raw input.
+// Spelled out because QS_ALLINPUT grows with the headers' Windows version
+// (touch and pointer input from Windows 8 on).
+constexpr DWORD cWaitWakeMask = QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | QS_PAINT |
+                                QS_SENDMESSAGE | QS_HOTKEY | QS_RAWINPUT;
+static_assert(cWaitWakeMask == 0x4FF);
 }  // namespace
 
 bool ExecuteProcess(const std::wstring& FileName, const std::wstring& Params, const std::wstring& Folder,
@@ -44,7 +52,7 @@ bool ExecuteProcess(const std::wstring& FileName, const std::wstring& Params, co
         const HANDLE handles[1] = {process.Get()};
         do {
             Application->ProcessMessages();
-        } while (::MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1);
+        } while (::MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, cWaitWakeMask) == WAIT_OBJECT_0 + 1);
     }
     return true;
 }

@@ -15,10 +15,13 @@ public:
         if (!fDC) RaiseGdiError();
         fPrevious = ::SelectObject(fDC.Get(), bitmap.Handle());
         if (!fPrevious || fPrevious == HGDI_ERROR) RaiseGdiError();
+        // The window-text colour is read before the call whose failure counts.
+        const COLORREF textColor = ::GetSysColor(COLOR_WINDOWTEXT);
         if (::SetBkColor(fDC.Get(), RGB(255, 255, 255)) == CLR_INVALID ||
-            ::SetTextColor(fDC.Get(), ::GetSysColor(COLOR_WINDOWTEXT)) == CLR_INVALID) {
+            ::SetTextColor(fDC.Get(), textColor) == CLR_INVALID) {
+            const DWORD error = ::GetLastError();  // before SelectObject can replace it
             ::SelectObject(fDC.Get(), fPrevious);
-            RaiseGdiError();
+            RaiseGdiError(error);
         }
     }
     // The bitmap leaves the device context before it is deleted.

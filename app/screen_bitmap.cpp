@@ -17,8 +17,9 @@ void TScreenBitmap::SetSize(int width, int height) {
     const HGDIOBJ previous = ::SelectObject(dc.Get(), bitmap.Get());
     if (!previous || previous == HGDI_ERROR) RaiseGdiError();
     const BOOL filled = ::PatBlt(dc.Get(), 0, 0, fWidth, fHeight, WHITENESS);
+    const DWORD fillError = filled ? 0 : ::GetLastError();  // before SelectObject can replace it
     ::SelectObject(dc.Get(), previous);
-    if (!filled) RaiseGdiError();
+    if (!filled) RaiseGdiError(fillError);
     fHandle = std::move(bitmap);
 }
 

@@ -38,4 +38,14 @@ void TfrmMain::PlaceWindow() {
     }
     const TPointI origin = PlacementOrigin(TRectI{rect.left, rect.top, rect.right, rect.bottom});
     ::SetWindowPos(Handle(), nullptr, origin.X, origin.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // The form was sized for the DPI of the monitor it was made on. Moved onto
+    // a monitor with another DPI, it is sized for that one at the same origin.
+    const TRescale rescale = RescaleAfterPlacement(origin, fDpi, ::GetDpiForWindow(Handle()));
+    if (rescale.Needed) ApplyDpi(rescale.Dpi);
+    // A DPI change on the way (WM_DPICHANGED) may have moved the window to the
+    // platform's suggestion; the computed origin stands.
+    const TRectI& bounds = rescale.Bounds;
+    ::SetWindowPos(Handle(), nullptr, bounds.Left, bounds.Top, bounds.Right - bounds.Left, bounds.Bottom - bounds.Top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -6,7 +6,8 @@
 #include <iterator>
 #include <optional>
 
-#include "CharSetText.h"
+#include "CharSetNames.h"
+#include "VersionFunctions.h"
 #include "error_text.h"
 #include "module_path.h"
 
@@ -27,16 +28,6 @@ void CopyByteArray(const BYTE (&Source)[N], BYTE (&Dest)[N]) noexcept {
     for (std::size_t i = 0; i < N; ++i) Dest[i] = Source[i];
 }
 
-TGetCPInfoExFn BindGetCPInfoExFn() noexcept {
-    if (HMODULE kernel = ::GetModuleHandleW(L"Kernel32.dll")) {
-        if (FARPROC address = ::GetProcAddress(kernel, "GetCPInfoExW")) {
-            // Through the generic function type, which converts to any other.
-            return reinterpret_cast<TGetCPInfoExFn>(reinterpret_cast<void (*)()>(address));
-        }
-    }
-    return &GetCPInfoAlt;
-}
-
 // The text at Text up to its first NUL, but of at most MaxLen characters.
 std::wstring TextUpToNul(const wchar_t* Text, std::size_t MaxLen) {
     const wchar_t* end = std::char_traits<wchar_t>::find(Text, MaxLen, L'\0');
@@ -45,7 +36,17 @@ std::wstring TextUpToNul(const wchar_t* Text, std::size_t MaxLen) {
 
 }  // namespace
 
-const TGetCPInfoExFn GetCPInfoExFn = BindGetCPInfoExFn();
+TGetCPInfoExFn BindGetCPInfoExFn(HMODULE Module) noexcept {
+    if (Module) {
+        if (FARPROC address = ::GetProcAddress(Module, "GetCPInfoExW")) {
+            // Through the generic function type, which converts to any other.
+            return reinterpret_cast<TGetCPInfoExFn>(reinterpret_cast<void (*)()>(address));
+        }
+    }
+    return &GetCPInfoAlt;
+}
+
+const TGetCPInfoExFn GetCPInfoExFn = BindGetCPInfoExFn(::GetModuleHandleW(L"Kernel32.dll"));
 
 BOOL WINAPI GetCPInfoAlt(UINT CodePage, DWORD /*dwFlags*/, LPCPINFOEXW lpCPInfoEx) {
     CPINFO OldInfo{};
@@ -87,21 +88,22 @@ void TFileVersionInfo::ReadVersionInfo() {
     fNumTranslations = 0;
 
     DWORD handle = 0;
-    const DWORD InfoSize = ::GetFileVersionInfoSizeW(fFileName.c_str(), &handle);
+    const DWORD InfoSize = VersionFunctions().GetFileVersionInfoSizeW(fFileName.c_str(), &handle);
     if (InfoSize == 0) return;
     GetInfoBuffer(InfoSize);
-    if (!::GetFileVersionInfoW(fFileName.c_str(), handle, InfoSize, fPInfoBuffer.get())) return;
+    if (!VersionFunctions().GetFileVersionInfoW(fFileName.c_str(), handle, InfoSize, fPInfoBuffer.get())) return;
     fHaveInfo = true;
 
     void* value = nullptr;
     UINT length = 0;
-    if (::VerQueryValueW(fPInfoBuffer.get(), L"\\", &value, &length) && value &&
+    if (VersionFunctions().VerQueryValueW(fPInfoBuffer.get(), L"\\", &value, &length) && value &&
         length >= sizeof(VS_FIXEDFILEINFO))
         std::memcpy(&fFixedFileInfo, value, sizeof(VS_FIXEDFILEINFO));
 
     value = nullptr;
     length = 0;
-    if (!::VerQueryValueW(fPInfoBuffer.get(), L"\\VarFileInfo\\Translation", &value, &length) || !value)
+    if (!VersionFunctions().VerQueryValueW(fPInfoBuffer.get(), L"\\VarFileInfo\\Translation", &value, &length) ||
+        !value)
         length = 0;
     fNumTranslations = static_cast<int>(length / sizeof(TTransRec));
     GetTransBuffer(length);
@@ -157,7 +159,8 @@ std::wstring TFileVersionInfo::StringFileInfo(const std::wstring& Name) const {
     if (CommandBuf.size() > cMaxPath || Name.find(L'\0') != std::wstring::npos) return {};
     void* value = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueW(fPInfoBuffer.get(), CommandBuf.c_str(), &value, &length) || !value) return {};
+    if (!VersionFunctions().VerQueryValueW(fPInfoBuffer.get(), CommandBuf.c_str(), &value, &length) || !value)
+        return {};
     // The text ends at its first NUL, and never later than the length the
     // platform gives: a path that names a block instead of a string has
     // length 0 and must not be read as text.

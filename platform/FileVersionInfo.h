@@ -27,6 +27,10 @@ using TGetCPInfoExFn = BOOL(WINAPI*)(UINT CodePage, DWORD dwFlags, LPCPINFOEXW l
 // GetCPInfoAlt where the platform lacks it.
 extern const TGetCPInfoExFn GetCPInfoExFn;
 
+// The binding of GetCPInfoExFn: GetCPInfoExW of Module (at start the loaded
+// Kernel32.dll), or GetCPInfoAlt when Module is null or has none.
+TGetCPInfoExFn BindGetCPInfoExFn(HMODULE Module) noexcept;
+
 // GetCPInfoExW built on GetCPInfo: the name is "Code Page <n>", dwFlags is
 // ignored, and on failure lpCPInfoEx is left as it was.
 BOOL WINAPI GetCPInfoAlt(UINT CodePage, DWORD dwFlags, LPCPINFOEXW lpCPInfoEx);

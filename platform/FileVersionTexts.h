@@ -1,12 +1,14 @@
 #pragma once
-// The texts of the version reader that a user can see: names of character
-// sets that the platform is not asked for, and the fallback code-page name.
-// %d stands for the code page in decimal. Translating them touches only this
-// table.
+// Identifiers of the version reader's texts that a user can see, in the
+// string table FileVersionTexts.rc: names of character sets that the platform
+// is not asked for, the name for a rejected code page and the fallback
+// code-page name. %d stands for the code page in decimal. Translating them
+// touches only the string table. Plain definitions, so that the resource
+// compiler reads them too.
 
-inline constexpr const wchar_t* cTextUtf16LE = L"%d (Unicode UTF-16, little endian byte order)";
-inline constexpr const wchar_t* cTextUtf16BE = L"%d (Unicode UTF-16, big endian byte order)";
-inline constexpr const wchar_t* cTextUtf32LE = L"%d (Unicode UTF-32, little endian byte order)";
-inline constexpr const wchar_t* cTextUtf32BE = L"%d (Unicode UTF-32, big endian byte order)";
-inline constexpr const wchar_t* cTextUnknownCodePage = L"%d (Unknown Code Page)";
-inline constexpr const wchar_t* cTextCodePage = L"Code Page %d";
+#define IDS_CHARSET_UTF16_LE 4096
+#define IDS_CHARSET_UTF16_BE 4097
+#define IDS_CHARSET_UTF32_LE 4098
+#define IDS_CHARSET_UTF32_BE 4099
+#define IDS_UNKNOWN_CODE_PAGE 4100
+#define IDS_CODE_PAGE 4101

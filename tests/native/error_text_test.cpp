@@ -63,15 +63,33 @@ INSTANTIATE_TEST_SUITE_P(
                     TitleCase{"Empty", L"", L""}),
     [](const testing::TestParamInfo<TitleCase>& info) { return std::string(info.param.name); });
 
-TEST(OsErrorTextTest, CodeAndTrimmedPlatformText) {
-    EXPECT_EQ(OsErrorText(2, L"Das System kann die angegebene Datei nicht finden. \r\n"),
-              L"Systemfehler.  Code: 2.\r\nDas System kann die angegebene Datei nicht finden");
-    EXPECT_EQ(OsErrorText(5, L""), L"Systemfehler.  Code: 5.\r\n");
+struct OsErrorCase {
+    const char* name;
+    unsigned long code;
+    std::wstring platformText;
+    std::wstring text;
+};
+
+class OsErrorTextTest : public testing::TestWithParam<OsErrorCase> {};
+
+TEST_P(OsErrorTextTest, SignedCodeAndTrimmedPlatformText) {
+    EXPECT_EQ(OsErrorText(GetParam().code, GetParam().platformText), GetParam().text);
 }
 
-TEST(OsErrorTextTest, CodeZeroGivesTheGeneralText) {
-    EXPECT_EQ(OsErrorText(0, L"ignored"), L"Ein Aufruf einer Betriebssystemfunktion ist fehlgeschlagen");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OsErrorTextTest,
+    testing::Values(OsErrorCase{"TrimmedPlatformText", 2, L"Das System kann die angegebene Datei nicht finden. \r\n",
+                                L"Systemfehler.  Code: 2.\r\nDas System kann die angegebene Datei nicht finden"},
+                    OsErrorCase{"NoPlatformText", 5, L"", L"Systemfehler.  Code: 5.\r\n"},
+                    OsErrorCase{"HighestPositiveCode", 0x7FFFFFFF, L"", L"Systemfehler.  Code: 2147483647.\r\n"},
+                    // %d prints the code signed: an HRESULT-like code reads negative.
+                    OsErrorCase{"CodeAboveInt32ReadsNegative", 0x80070005, L"Zugriff verweigert",
+                                L"Systemfehler.  Code: -2147024891.\r\nZugriff verweigert"},
+                    OsErrorCase{"LowestNegativeCode", 0x80000000, L"", L"Systemfehler.  Code: -2147483648.\r\n"},
+                    OsErrorCase{"AllBitsSetIsMinusOne", 0xFFFFFFFF, L"", L"Systemfehler.  Code: -1.\r\n"},
+                    OsErrorCase{"CodeZeroGivesTheGeneralText", 0, L"ignored",
+                                L"Ein Aufruf einer Betriebssystemfunktion ist fehlgeschlagen"}),
+    [](const testing::TestParamInfo<OsErrorCase>& info) { return std::string(info.param.name); });
 
 TEST(ApplicationErrorTextTest, ClassModuleAddressAndMessage) {
     EXPECT_EQ(ApplicationErrorText(L"EOSError", L"KestrumHelper.exe", 0x4A5B3C, L"Zu wenig Arbeitsspeicher"),
