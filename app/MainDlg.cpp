@@ -1,10 +1,16 @@
-// The form's handlers: creation, the command dispatch and the close timer.
+// The form: its handlers (creation, the command dispatch, the close timer),
+// the status window it shows, and the operations its commands run.
 #include "MainDlg.h"
+
+#include <exception>
 
 #include "application.h"
 #include "command_line.h"
+#include "errors.h"
+#include "extract_thumbnail.h"
 #include "paths.h"
 #include "process_command_line.h"
+#include "startup.h"
 #include "status_text.h"
 
 TfrmMain* frmMain = nullptr;
@@ -15,11 +21,23 @@ const UINT cCloseTimerInterval = 36000;  // ms, from the form's design
 const UINT cResultDisplayInterval = 1500;  // ms the property result stays on screen
 }  // namespace
 
-TfrmMain::TfrmMain() : CloseTimer(cCloseTimerId, cCloseTimerInterval) {
+TFormOperations ProgramOperations() {
+    return TFormOperations{&ExtractDocumentThumbnail, &UpdateCustomProperties, &ExecuteProcess};
+}
+
+TfrmMain::TfrmMain(TFormOperations operations)
+    : CloseTimer(cCloseTimerId, cCloseTimerInterval), fOperations(std::move(operations)) {
     frmMain = this;
     CloseTimer.OnTimer = [this] { CloseTimerTimer(); };
     RunHandler([this] { FormCreate(); });
-    CreateFormWindow();
+    TStatusWindow::THandlers handlers;
+    handlers.OnTimer = [this](UINT_PTR timerId) {
+        if (timerId != CloseTimer.Id()) return false;
+        if (CloseTimer.OnTimer) RunHandler(CloseTimer.OnTimer);
+        return true;
+    };
+    handlers.OnClose = [this] { Close(); };
+    fWindow.emplace(std::move(handlers));
     CloseTimer.SetOwner(Handle());
 }
 
@@ -28,41 +46,107 @@ TfrmMain::~TfrmMain() {
     if (frmMain == this) frmMain = nullptr;
 }
 
+void TfrmMain::FormCreate() {
+    const TStartupEnvironment environment = PrepareEnvironment(fRegOpenKey, Application->Handle());
+    ProgrammPfad = environment.ProgramFolder;
+    ProgrammIni = environment.SettingsFile;
+    fswdocmgrFound = environment.DocMgrFound;
+    if (environment.DocMgrTooNew) {
+        // Ends the program at once, before anything is shown: a silent failure
+        // that leaves the creation handler, with the message loop already told
+        // to end.
+        Application->Terminate();
+        throw EAbort();
+    }
+}
+
 void TfrmMain::FormShow() {
     const TCommandArgs args = ReadCommandArgs(::GetCommandLineW());
     if (args.Count == 0) Close();
     PlaceWindow();
-    const std::wstring fParam1 = args.Param1;
-    const std::wstring fParam2 = args.Param2;
-    const std::wstring fParam3 = args.Param3;
+    const std::wstring& command = args.Param1;
 
-    if (fParam1 == L"/T") {
+    if (command == L"/T") {
         CloseTimer.SetEnabled(true);
         ShowStatusText(cTextPreview);
-        ExtractThumbnail(fParam2);
+        ExtractThumbnail(args.Param2);
         Close();
     }
-    if (fParam1 == L"/O") {
+    if (command == L"/O") {
         // The file goes over as one argument, even with blanks in its path.
         DWORD ErrorCode = 0;
-        ExecuteProcess(fParam2, PathArgument(fParam3), ExtractFilePath(fParam3), false, true, false, ErrorCode);
+        fOperations.ExecuteProcess(args.Param2, PathArgument(args.Param3), ExtractFilePath(args.Param3), false, true,
+                                   false, ErrorCode, [] { Application->ProcessMessages(); });
         Close();
     }
-    if (fParam1 == L"/P") {
+    if (command == L"/P") {
         CloseTimer.SetEnabled(true);
         ShowStatusText(cTextProperties);
-        int A = 0;
-        const int I = FillSolidworksProperties(fParam2, fParam3, A);
-        const std::wstring fMessage = ComposePropertyResult(I, A);
-        ShowStatusText(fMessage);
+        int AnzAkt = 0;
+        const int AnzNeu = FillSolidworksProperties(args.Param2, args.Param3, AnzAkt);
+        ShowStatusText(ComposePropertyResult(AnzNeu, AnzAkt));
         CloseTimer.SetEnabled(false);
         CloseTimer.SetInterval(cResultDisplayInterval);
         CloseTimer.SetEnabled(true);
     }
-    if (fParam1 == L"/R") {
+    if (command == L"/R") {
         CloseTimer.SetEnabled(true);
         ShowStatusText(cTextReference);
     }
 }
 
 void TfrmMain::CloseTimerTimer() { Close(); }
+
+HWND TfrmMain::FindWindowByTitle(const std::wstring& WindowTitle) { return ::FindWindowByTitle(WindowTitle); }
+
+void TfrmMain::ExtractThumbnail(const std::wstring& SldFilename) {
+    if (!fswdocmgrFound) return;
+    fOperations.ExtractThumbnail(SldFilename);
+}
+
+int TfrmMain::FillSolidworksProperties(const std::wstring& SldFileName, const std::wstring& PropFileName,
+                                       int& AnzAkt) {
+    // Without the Document Manager nothing is read or written.
+    AnzAkt = 0;
+    if (!fswdocmgrFound) return 0;
+    const TPropertyCounts counts = fOperations.FillProperties(SldFileName, PropFileName);
+    AnzAkt = counts.AnzAkt;
+    return counts.AnzNeu;
+}
+
+void TfrmMain::Show() {
+    // Ended before it was shown (the version check at start): nothing runs.
+    if (Application->Terminated()) return;
+    if (!fShown) {
+        fShown = true;
+        RunHandler([this] { FormShow(); });
+    }
+    // A form already closed by its show handler does not come on screen.
+    if (!Application->Terminated()) fWindow->ShowOnScreen();
+}
+
+void TfrmMain::Close() { Application->Terminate(); }
+
+void TfrmMain::ShowStatusText(const std::wstring& text) { fWindow->ShowStatusText(text); }
+
+void TfrmMain::PlaceWindow() { fWindow->Place(); }
+
+int RunProgram(const TFormOperations& operations) {
+    // Every library loaded from here on, by us or by the platform for us, comes
+    // from the system folder (or from the absolute path it is loaded by), never
+    // from the program's folder or the current one.
+    if (!::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        // Not restricted: at least the current folder leaves the search order.
+        ::SetDllDirectoryW(L"");
+    }
+    try {
+        TApplication application;
+        application.Initialize();
+        TfrmMain form(operations);
+        application.Run([&form] { form.Show(); });
+    } catch (...) {
+        ShowApplicationError(std::current_exception());
+        return 1;
+    }
+    return 0;
+}

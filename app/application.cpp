@@ -2,7 +2,6 @@
 
 #include <objbase.h>
 
-#include "MainDlg.h"
 #include "com_support.h"
 #include "error_text.h"
 #include "failure_text.h"
@@ -58,8 +57,8 @@ LRESULT CALLBACK TApplication::WndProc(HWND window, UINT message, WPARAM wParam,
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-void TApplication::Run(TfrmMain& mainForm) {
-    mainForm.Show();
+void TApplication::Run(const std::function<void()>& showMainForm) {
+    showMainForm();
     MSG msg;
     while (!fTerminated) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);

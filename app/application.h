@@ -4,11 +4,10 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "handles.h"
-
-class TfrmMain;
 
 class TApplication {
 public:
@@ -19,9 +18,9 @@ public:
 
     // COM as a single-threaded apartment and the hidden application window.
     void Initialize();
-    // Shows the main form (its show handler dispatches the command) and runs
-    // the message loop until the program is to end.
-    void Run(TfrmMain& mainForm);
+    // Shows the main form (showMainForm: its show handler dispatches the
+    // command) and runs the message loop until the program is to end.
+    void Run(const std::function<void()>& showMainForm);
     // Ends the message loop as soon as control returns to it.
     void Terminate();
     bool Terminated() const noexcept { return fTerminated; }

@@ -1,23 +1,31 @@
-"""Runs every benchmark once and prints one table; called by bench/run, which
-builds the programs and makes the Wine prefix (its env.sh sourced).
+"""The runner of the benchmarks; called by bench/run, which builds the
+programs and makes the Wine prefix (its env.sh sourced).
 
-    report.py RUNS WIN_BIN NATIVE_BENCH WORK
+    report.py MODE RUNS WIN_BIN NATIVE_BENCH WORK
+
+MODE all runs every benchmark once and prints one table, whose columns and
+rows stay the same from run to run; startup (KestrumHelper.exe without
+arguments) and preview ("/T" on a 1024 x 768 preview, and on a document
+without one) print the medians of their Wine runs against the minimal GUI
+program. NATIVE_BENCH is only read by MODE all.
 
 The Wine measurements alternate their programs in each round, so that the
 reference (the minimal GUI program) sees the same machine load as the figures
-it is compared with. Progress goes to standard error; standard output carries
-one line about the run and the table, whose columns and rows stay the same
-from run to run."""
+it is compared with. Progress goes to standard error; the figures go to
+standard output."""
 
 import os
 import re
 import statistics
-import struct
 import subprocess
 import sys
 import time
 
-RUNS, WIN_BIN, NATIVE_BENCH, WORK = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+import preview_images  # noqa: E402
+from kestrum_e2e import windows_path as win  # noqa: E402
+
+MODE, RUNS, WIN_BIN, NATIVE_BENCH, WORK = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4], sys.argv[5]
 WINE = os.environ["WINE"]
 HELPER = os.path.join(WIN_BIN, "KestrumHelper.exe")
 MINIMAL_GUI = os.path.join(WIN_BIN, "minimal_gui.exe")
@@ -29,10 +37,6 @@ PROPERTY_PAIRS = 50
 
 def progress(text):
     print("bench: " + text, file=sys.stderr, flush=True)
-
-
-def win(path):
-    return "Z:" + path.replace("/", "\\")
 
 
 def wine_run(args):
@@ -62,44 +66,22 @@ def wine_peak_memory(args):
         return int(f.read().split()[-1]) / 1024.0
 
 
-def quarters_bmp(width, height):
-    """A 24-bit BMP file in four coloured quarters (red, green; blue, yellow)."""
-    stride = (width * 3 + 3) // 4 * 4
-    left, right = width // 2, width - width // 2
-    pad = b"\0" * (stride - width * 3)
-    top = b"\0\0\xff" * left + b"\0\xff\0" * right + pad          # red | green
-    bottom = b"\xff\0\0" * left + b"\0\xff\xff" * right + pad     # blue | yellow
-    upper, lower = height // 2, height - height // 2
-    pixels = bottom * lower + top * upper                          # bottom row first
-    header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(pixels), 0, 0, 14 + 40)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 3780, 3780, 0, 0)
-    return header + info + pixels
-
-
-def jpeg_size(path):
-    """(width, height) from the frame header of a JPEG file."""
-    with open(path, "rb") as f:
-        data = f.read()
-    pos = 2
-    while pos + 9 < len(data):
-        if data[pos] != 0xFF:
-            break
-        marker, length = data[pos + 1], struct.unpack(">H", data[pos + 2:pos + 4])[0]
-        if marker in (0xC0, 0xC1, 0xC2):
-            height, width = struct.unpack(">HH", data[pos + 5:pos + 9])
-            return width, height
-        pos += 2 + length
-    sys.exit("bench: no JPEG frame header in %s" % path)
+def preview_path(document):
+    return os.path.splitext(document)[0] + ".sldprtKS"
 
 
 def check_preview(document, width, height):
     """The preview file beside the document holds a picture of about the
     stored picture's size (the program maps it through the screen's
     millimetres, which may take a pixel off)."""
-    path = os.path.splitext(document)[0] + ".sldprtKS"
-    got = jpeg_size(path)
+    path = preview_path(document)
+    with open(path, "rb") as f:
+        got = preview_images.jpeg_size(f.read())
+    if got is None:
+        sys.exit("bench: no JPEG frame header in %s" % path)
     if abs(got[0] - width) > width // 100 + 1 or abs(got[1] - height) > height // 100 + 1:
         sys.exit("bench: the preview %s is %d x %d, not about %d x %d" % ((path,) + got + (width, height)))
+    return got
 
 
 def make_document(name, picture=None, properties=()):
@@ -127,10 +109,55 @@ def typical_ms(values):
     return statistics.fmean(kept) * 1000.0
 
 
+def alternating_times(programs):
+    """One warm-up run of each program (caches, server, fonts), then RUNS
+    rounds that run every program once in turn; the wall times in seconds
+    by the programs' names."""
+    for args in programs.values():
+        wine_run(args)
+    times = {name: [] for name in programs}
+    for run in range(RUNS):
+        progress("Wine round %d of %d" % (run + 1, RUNS))
+        for name, args in programs.items():
+            times[name].append(wine_run(args))
+    return times
+
+
+def print_medians(times):
+    """One line per program: median, fastest and slowest run in ms; the medians in s."""
+    median = {name: statistics.median(values) for name, values in times.items()}
+    for name, values in times.items():
+        print("%-9s median %.1f ms (min %.1f, max %.1f, %d runs)" % (
+            name, median[name] * 1000, min(values) * 1000, max(values) * 1000, len(values)))
+    return median
+
+
+def startup_benchmark():
+    median = print_medians(alternating_times({"helper": [HELPER], "reference": [MINIMAL_GUI]}))
+    print("median ratio helper/reference: %.2f" % (median["helper"] / median["reference"]))
+
+
+def preview_benchmark():
+    """"/T" on a 1024 x 768 preview against the minimal GUI program; "/T" on a
+    document without a preview runs the same window and document steps
+    without picture and encoding, so that the difference between the two
+    "/T" runs is the cost of the picture itself."""
+    progress("making documents")
+    document = make_document("Bench.sldprt", preview_images.bmp(1024, 768))
+    empty = make_document("Empty.sldprt")
+    times = alternating_times({"helper /T": [HELPER, "/T", win(document)], "reference": [MINIMAL_GUI],
+                               "/T none": [HELPER, "/T", win(empty)]})
+    width, height = check_preview(document, 1024, 768)
+    print("preview   %d x %d pixels, %d bytes of JPEG" % (width, height, os.path.getsize(preview_path(document))))
+    median = print_medians(times)
+    print("median ratio helper /T / reference: %.2f" % (median["helper /T"] / median["reference"]))
+    print("picture and encoding (helper /T - /T none): %.1f ms" % ((median["helper /T"] - median["/T none"]) * 1000))
+
+
 def wine_benchmarks():
     progress("making documents")
-    preview_doc = make_document("Preview.sldprt", quarters_bmp(1024, 768))
-    large_doc = make_document("Large.sldprt", quarters_bmp(4096, 4096))
+    preview_doc = make_document("Preview.sldprt", preview_images.bmp(1024, 768))
+    large_doc = make_document("Large.sldprt", preview_images.bmp(4096, 4096))
     property_doc = make_document("Properties.sldprt", properties=[("Material", "30", "Stahl")])
     property_file = os.path.join(WORK, "properties.txt")
     with open(property_file, "wb") as f:
@@ -143,14 +170,8 @@ def wine_benchmarks():
         "/T": [HELPER, "/T", win(preview_doc)],
         "/P": [HELPER, "/P", win(property_doc), win(property_file)],
     }
-    for args in programs.values():  # warm-up: caches, server, fonts
-        wine_run(args)
+    times = alternating_times(programs)
     check_preview(preview_doc, 1024, 768)
-    times = {name: [] for name in programs}
-    for run in range(RUNS):
-        progress("Wine round %d of %d" % (run + 1, RUNS))
-        for name, args in programs.items():
-            times[name].append(wine_run(args))
     typical = {name: typical_ms(values) for name, values in times.items()}
 
     progress("peak memory")
@@ -251,4 +272,4 @@ def main():
         print("note: the JPEG writer's output differs from cjpeg's")
 
 
-main()
+{"all": main, "startup": startup_benchmark, "preview": preview_benchmark}[MODE]()

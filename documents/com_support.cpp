@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "com_failure_text.h"
+#include "error_text.h"
 #include "os_error.h"
 
 Microsoft::WRL::ComPtr<IUnknown> CreateComObject(REFCLSID classId) {

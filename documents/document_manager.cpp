@@ -3,11 +3,11 @@
 #include <cstdint>
 
 #include "bstr.h"
-#include "com_failure_text.h"
 #include "com_support.h"
 #include "docmgr_license.h"
 #include "document_errors.h"
 #include "document_type.h"
+#include "error_text.h"
 #include "errors.h"
 #include "os_error.h"
 

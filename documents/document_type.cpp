@@ -1,6 +1,6 @@
 #include "document_type.h"
 
-#include "file_extension.h"
+#include "paths.h"
 
 SwDmDocumentType DocumentTypeOfExt(const std::wstring& lowerExt) {
     if (lowerExt == L".sldprt") return swDmDocumentPart;

@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "CharSetNames.h"
-#include "VersionFunctions.h"
 #include "error_text.h"
 #include "module_path.h"
+#include "VersionFunctions.h"
 
 namespace {
 

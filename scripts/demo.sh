@@ -16,13 +16,13 @@ cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.c
 cmake --build build/win64 -j"$(nproc)" --target KestrumHelper dmfixture docmgr28 >/dev/null
 BIN="$ROOT/build/win64/bin"
 
-tests/e2e/prefix.sh "$PREFIX" --docmgr 28 --bin "$BIN"
-trap 'tests/e2e/prefix.sh --stop "$PREFIX" >/dev/null 2>&1 || true' EXIT
+trap 'tests/e2e/prefix.sh stop "$PREFIX" >/dev/null 2>&1 || true' EXIT
+tests/e2e/prefix.sh start "$PREFIX" --docmgr 28 --bin "$BIN"
 # shellcheck disable=SC1091
 source "$PREFIX/env.sh"
 rm -rf "$OUT"
 mkdir -p "$OUT"
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+{ read -r SAMPLE_WIN; read -r PICTURE_WIN; } < <(python3 tests/e2e/kestrum_e2e.py "$OUT/Sample.SLDPRT" "$OUT/sample.bmp")
 
 python3 - "$OUT/sample.bmp" <<'PY'
 import sys
@@ -31,13 +31,13 @@ import preview_images
 with open(sys.argv[1], "wb") as f:
     f.write(preview_images.bmp(160, 120))
 PY
-timeout 60 "$WINE" "$BIN/dmfixture.exe" create "$(winpath "$OUT/Sample.SLDPRT")" \
-  --preview "$(winpath "$OUT/sample.bmp")"
-echo "demo: sample document $OUT/Sample.SLDPRT ($(timeout 60 "$WINE" "$BIN/dmfixture.exe" info "$(winpath "$OUT/Sample.SLDPRT")" | tr -d '\r'))"
+timeout 60 "$WINE" "$BIN/dmfixture.exe" create "$SAMPLE_WIN" \
+  --preview "$PICTURE_WIN"
+echo "demo: sample document $OUT/Sample.SLDPRT ($(timeout 60 "$WINE" "$BIN/dmfixture.exe" info "$SAMPLE_WIN" | tr -d '\r'))"
 
-echo "demo: KestrumHelper.exe /T $(winpath "$OUT/Sample.SLDPRT")"
+echo "demo: KestrumHelper.exe /T $SAMPLE_WIN"
 code=0
-timeout 90 "$WINE" "$BIN/KestrumHelper.exe" /T "$(winpath "$OUT/Sample.SLDPRT")" || code=$?
+timeout 90 "$WINE" "$BIN/KestrumHelper.exe" /T "$SAMPLE_WIN" || code=$?
 echo "demo: KestrumHelper.exe ended with exit code $code"
 PREVIEW="$OUT/Sample.sldprtKS"
 [ -f "$PREVIEW" ] || { echo "demo: no preview file was written" >&2; exit 1; }

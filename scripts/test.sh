@@ -16,57 +16,82 @@ mkdir -p "$LOGS"
 
 failed_builds=0
 step() { echo; echo "=== $*"; }
+SUMMARY_PATTERN='tests passed, [0-9]+ tests? failed out of [0-9]+'
+
+# build DIR CMAKE_ARGS...: configures and builds DIR; a failure counts once.
+build() {
+  local dir="$1"
+  shift
+  if cmake -S . -B "$dir" "$@" >/dev/null && cmake --build "$dir" -j"$JOBS"; then return 0; fi
+  failed_builds=$((failed_builds + 1))
+  return 1
+}
+
+# run_ctest BUILT DIR LOG [CTEST_ARGS...]: the tests of a build folder, only
+# when its build succeeded (what a failed build left there is not this
+# tree's). A run that ends without ctest's summary line counts as a failure.
+run_ctest() {
+  local built="$1" dir="$2" log="$3"
+  shift 3
+  if [ "$built" != 1 ]; then
+    echo "the build in $dir failed: its tests were not run" | tee "$log"
+    return
+  fi
+  (cd "$dir" && ctest --output-on-failure "$@") 2>&1 | tee "$log"
+  grep -qE "$SUMMARY_PATTERN" "$log" || failed_builds=$((failed_builds + 1))
+}
 
 step "native build"
-if ! { cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON >/dev/null &&
-       cmake --build build/native -j"$JOBS"; }; then
-  failed_builds=$((failed_builds + 1))
-fi
+native_built=0
+build build/native -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON && native_built=1
 
 step "native tests"
-(cd build/native && ctest --output-on-failure -j"$JOBS") 2>&1 | tee "$LOGS/native-ctest.log"
+run_ctest "$native_built" build/native "$LOGS/native-ctest.log" -j"$JOBS"
 
 # The same native tests built with clang, under clang's sanitizers.
 step "native build (clang)"
-if ! { cmake -S . -B build/native-clang -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON \
-         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null &&
-       cmake --build build/native-clang -j"$JOBS"; }; then
-  failed_builds=$((failed_builds + 1))
-fi
+clang_built=0
+build build/native-clang -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ && clang_built=1
 
 step "native tests (clang)"
-(cd build/native-clang && ctest --output-on-failure -j"$JOBS") 2>&1 | tee "$LOGS/native-clang-ctest.log"
+run_ctest "$clang_built" build/native-clang "$LOGS/native-clang-ctest.log" -j"$JOBS"
 
 step "fuzzing smoke run (30 s per target)"
 bash tests/fuzz/run.sh 30 2>&1 | tee "$LOGS/fuzz.log"
 fuzz_rc=${PIPESTATUS[0]}
 
 step "Windows build"
-if ! { cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-         -DCMAKE_BUILD_TYPE=Release >/dev/null &&
-       cmake --build build/win64 -j"$JOBS"; }; then
-  failed_builds=$((failed_builds + 1))
-fi
+win_built=0
+build build/win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release &&
+  win_built=1
 
 step "Wine prefix"
-trap 'tests/e2e/prefix.sh --stop "$PREFIX" >/dev/null 2>&1 || true' EXIT
-prefix_ok=1
-tests/e2e/prefix.sh "$PREFIX" --docmgr 28 --bin "$ROOT/build/win64/bin" || prefix_ok=0
+trap 'tests/e2e/prefix.sh stop "$PREFIX" >/dev/null 2>&1 || true' EXIT
+prefix_ok=0
+if [ "$win_built" = 1 ]; then
+  if tests/e2e/prefix.sh start "$PREFIX" --docmgr 28 --bin "$ROOT/build/win64/bin"; then
+    prefix_ok=1
+  else
+    failed_builds=$((failed_builds + 1))
+  fi
+else
+  echo "no Windows build: no prefix"
+fi
 
 step "Windows tests under Wine"
 if [ "$prefix_ok" = 1 ]; then
   # shellcheck disable=SC1091
   source "$PREFIX/env.sh"
   # One at a time: the tests look at the windows on the shared screen.
-  (cd build/win64 && ctest --output-on-failure) 2>&1 | tee "$LOGS/win64-ctest.log"
+  run_ctest 1 build/win64 "$LOGS/win64-ctest.log"
 else
-  echo "no Wine prefix" | tee "$LOGS/win64-ctest.log"
-  failed_builds=$((failed_builds + 1))
+  echo "no Wine prefix: the Windows tests were not run" | tee "$LOGS/win64-ctest.log"
 fi
 
 count() {  # count LOG FIELD: numbers from ctest's "N% tests passed, F tests failed out of T"
   local line
-  line="$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -1)"
+  line="$(grep -E "$SUMMARY_PATTERN" "$1" | tail -1)"
   if [ -z "$line" ]; then echo "0 0"; return; fi
   local failed total
   failed="$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')"

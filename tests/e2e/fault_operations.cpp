@@ -1,6 +1,6 @@
-// Operations for the test build of the program (bin/fault/KestrumHelper.exe):
-// the real form, entry and error handling, with operations that fail or
-// report counts as the environment asks.
+// The test build of the program (bin/fault/KestrumHelper.exe): the real form,
+// program run and error handling, with operations that fail or report counts
+// as the environment asks.
 //   KESTRUM_FAULT_MESSAGE  the operation raises a failure with this message
 //   KESTRUM_FAULT_KIND     "abort" raises the silent kind instead
 //   KESTRUM_FAULT_COUNTS   "NEW,UPDATED": the property update reports these
@@ -9,8 +9,8 @@
 #include <cwchar>
 #include <string>
 
-#include "MainDlg.h"
 #include "errors.h"
+#include "MainDlg.h"
 
 namespace {
 
@@ -40,23 +40,30 @@ void FailWhenAsked() {
     }
 }
 
+TPropertyCounts FaultPropertyCounts() {
+    FailWhenAsked();
+    TPropertyCounts counts;
+    std::wstring text;
+    if (ReadVariable(L"KESTRUM_FAULT_COUNTS", text)) {
+        wchar_t* rest = nullptr;
+        counts.AnzNeu = static_cast<int>(std::wcstol(text.c_str(), &rest, 10));
+        if (rest && *rest == L',') counts.AnzAkt = static_cast<int>(std::wcstol(rest + 1, nullptr, 10));
+    }
+    return counts;
+}
+
+TFormOperations FaultOperations() {
+    TFormOperations operations;
+    operations.ExtractThumbnail = [](const std::wstring&) { FailWhenAsked(); };
+    operations.FillProperties = [](const std::wstring&, const std::wstring&) { return FaultPropertyCounts(); };
+    operations.ExecuteProcess = [](const std::wstring&, const std::wstring&, const std::wstring&, bool, bool, bool,
+                                   DWORD&, const TMessagePump&) {
+        FailWhenAsked();
+        return true;
+    };
+    return operations;
+}
+
 }  // namespace
 
-void TfrmMain::ExtractThumbnail(const std::wstring&) { FailWhenAsked(); }
-
-int TfrmMain::FillSolidworksProperties(const std::wstring&, const std::wstring&, int& AnzAkt) {
-    FailWhenAsked();
-    std::wstring counts;
-    int created = 0;
-    if (ReadVariable(L"KESTRUM_FAULT_COUNTS", counts)) {
-        wchar_t* rest = nullptr;
-        created = static_cast<int>(std::wcstol(counts.c_str(), &rest, 10));
-        if (rest && *rest == L',') AnzAkt = static_cast<int>(std::wcstol(rest + 1, nullptr, 10));
-    }
-    return created;
-}
-
-bool ExecuteProcess(const std::wstring&, const std::wstring&, const std::wstring&, bool, bool, bool, DWORD&) {
-    FailWhenAsked();
-    return true;
-}
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return RunProgram(FaultOperations()); }

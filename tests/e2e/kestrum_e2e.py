@@ -10,6 +10,8 @@ import tempfile
 import time
 import unittest
 
+import preview_images
+
 BIN = os.environ.get("KESTRUM_BIN", "")
 ARTIFACTS = os.environ.get("KESTRUM_ARTIFACTS", "")
 SOURCE = os.environ.get("KESTRUM_SOURCE", "")
@@ -18,6 +20,7 @@ WINESERVER = os.environ.get("WINESERVER", "")
 
 HELPER = os.path.join(BIN, "KestrumHelper.exe")
 FAULT_HELPER = os.path.join(BIN, "fault", "KestrumHelper.exe")
+RECORD_HELPER = os.path.join(BIN, "record", "KestrumHelper.exe")
 
 WS_CAPTION = 0x00C00000
 WS_BORDER = 0x00800000
@@ -53,7 +56,7 @@ def write(path, data):
 def set_docmgr(variant):
     """Installs another build of the stand-in Document Manager in the test prefix."""
     prefix_dir = os.path.dirname(os.environ["WINEPREFIX"])
-    subprocess.run([os.path.join(SOURCE, "tests", "e2e", "prefix.sh"), "--docmgr", variant, "--bin", BIN, prefix_dir],
+    subprocess.run([os.path.join(SOURCE, "tests", "e2e", "prefix.sh"), "docmgr", prefix_dir, variant, "--bin", BIN],
                    check=True, timeout=300, stdout=subprocess.DEVNULL)
 
 
@@ -154,21 +157,29 @@ def status_windows():
     return [w for w in top_windows() if w.cls == "TfrmMain"]
 
 
-def watch(args, timeout=60):
-    """Starts a Windows program (args[0] a Windows path) under winprobe's watch
-    and follows its top-level windows until it ends. Returns (windows, exit
-    code): windows as (class, ever visible) pairs, the class "?" for a window
-    reported shown only after it was gone; the exit code is None when the
-    program still ran after timeout seconds (it is left running)."""
-    _, out = probe("watch", "--timeout", str(timeout), "--", *args, timeout=timeout + 30)
-    windows, code = [], None
-    for line in out.splitlines():
-        fields = line.split("\t")
-        if fields[0] == "window" and len(fields) == 4:
-            windows.append((unescape(fields[2]), fields[3] == "1"))
-        elif fields[0] == "exit" and len(fields) == 2:
-            code = int(fields[1])
-    return windows, code
+def run_recorded(args, folder, timeout=60):
+    """Runs the program with a record of its status window (RECORD_HELPER) to
+    its end. Returns (forms, exit code): forms holds "created" or "shown" for
+    each status window the program made; the exit code is None when the
+    program did not end in time (it is then ended)."""
+    record = os.path.join(folder, "window-record.txt")
+    if os.path.exists(record):
+        os.remove(record)
+    env = dict(os.environ, KESTRUM_WINDOW_RECORD=windows_path(record))
+    try:
+        wine([RECORD_HELPER] + list(args), timeout=timeout, env=env)
+    except subprocess.TimeoutExpired:
+        pass
+    if not os.path.exists(record):
+        return [], None
+    forms, code = [], None
+    for line in read(record).decode("ascii").splitlines():
+        kind, value = line.split(" ")
+        if kind == "form":
+            forms.append(value)
+        elif kind == "exit":
+            code = int(value)
+    return forms, code
 
 
 class DocmgrCalls:
@@ -266,26 +277,7 @@ def screenshot_ppm():
     xwd = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, timeout=30, check=True)
     pnm = subprocess.run(["xwdtopnm"], input=xwd.stdout, capture_output=True, timeout=30, check=True).stdout
     ppm = subprocess.run(["pamdepth", "255"], input=pnm, capture_output=True, timeout=30, check=True).stdout
-    return parse_ppm(ppm)
-
-
-def parse_ppm(data):
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b"#":
-            pos = data.index(b"\n", pos) + 1
-            continue
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    if fields[0] != b"P6" or int(fields[3]) != 255:
-        raise ValueError("unexpected PPM header %r" % fields)
-    width, height = int(fields[1]), int(fields[2])
-    return width, height, data[pos + 1:pos + 1 + width * height * 3]
+    return preview_images.parse_ppm(ppm)
 
 
 def pixels(shot, rect):
@@ -338,3 +330,10 @@ class WineTestCase(unittest.TestCase):
         proc = start_main_window(title, rect, hidden)
         self.procs.append(proc)
         return proc
+
+
+if __name__ == "__main__":
+    # For the shell scripts: the Windows path of each argument, one a line.
+    import sys
+    for argument in sys.argv[1:]:
+        print(windows_path(argument))

@@ -1,22 +1,22 @@
 #!/usr/bin/env bash
 # Makes a throwaway Wine prefix with its own Xvfb screen for the tests.
 #
-#   prefix.sh PREFIX_DIR [--dpi N] [--docmgr V [--bin DIR]]
+#   prefix.sh start PREFIX_DIR [--dpi N] [--docmgr V] [--bin DIR]
 #                                    create PREFIX_DIR anew (wineboot, 96 DPI
 #                                    unless given, 1280x1024x24 screen) and
 #                                    write PREFIX_DIR/env.sh to source
-#   prefix.sh --dpi N PREFIX_DIR     change the DPI of an existing prefix
-#   prefix.sh --docmgr V [--bin DIR] PREFIX_DIR
+#   prefix.sh dpi PREFIX_DIR N       change the DPI of an existing prefix
+#   prefix.sh docmgr PREFIX_DIR V [--bin DIR]
 #                                    change the Document Manager of an
 #                                    existing prefix
-#   prefix.sh --stop PREFIX_DIR      end its Wine processes and its screen
+#   prefix.sh stop PREFIX_DIR        end its Wine processes and its screen
 #
-# --docmgr 28|29|noversion|absent installs a build of the stand-in Document
+# V 28|29|noversion|absent installs a build of the stand-in Document
 # Manager (file version 28.1.0.0, 29.0.0.0, no version resource) as
 # c:\Program Files\Common Files\SOLIDWORKS Shared\swdocumentmgr.dll and
 # registers it with regsvr32 /s; absent leaves neither the file nor its
-# registration (one there before is unregistered and removed). Without
-# --docmgr a new prefix has none. The builds are taken from DIR/docmgr28,
+# registration (one there before is unregistered and removed). Started
+# without --docmgr a new prefix has none. The builds are taken from DIR/docmgr28,
 # DIR/docmgr29 and DIR/docmgrnoversion, DIR being the program folder of a
 # Windows build (<builddir>/bin): --bin DIR, else the variable KESTRUM_BIN.
 #
@@ -30,8 +30,8 @@ WINE_SERVER=/usr/lib/wine/wineserver
 [ -x "$WINE_SERVER" ] || WINE_SERVER="$(command -v wineserver || true)"
 
 usage() {
-  echo "usage: prefix.sh PREFIX_DIR [--dpi N] [--docmgr 28|29|noversion|absent [--bin DIR]]" \
-       "| --dpi N PREFIX_DIR | --docmgr V [--bin DIR] PREFIX_DIR | --stop PREFIX_DIR" >&2
+  echo "usage: prefix.sh start PREFIX_DIR [--dpi N] [--docmgr 28|29|noversion|absent] [--bin DIR]" \
+       "| dpi PREFIX_DIR N | docmgr PREFIX_DIR 28|29|noversion|absent [--bin DIR] | stop PREFIX_DIR" >&2
   exit 2
 }
 
@@ -92,29 +92,39 @@ install_docmgr() {
   fi
 }
 
+docmgr_variant() {
+  case "$1" in 28|29|noversion|absent) DOCMGR="$1" ;; *) usage ;; esac
+}
+
 DPI=96
 DPI_GIVEN=""
 DOCMGR=""
 BIN_DIR="${KESTRUM_BIN:-}"
-MODE=create
-PREFIX=""
+[ $# -ge 2 ] || usage
+MODE="$1"
+PREFIX="$2"
+shift 2
+case "$MODE" in
+  start) ;;
+  stop) [ $# -eq 0 ] || usage ;;
+  dpi) [ $# -eq 1 ] || usage; DPI="$1"; DPI_GIVEN=1; shift ;;
+  docmgr) [ $# -ge 1 ] || usage; docmgr_variant "$1"; shift ;;
+  *) usage ;;
+esac
 while [ $# -gt 0 ]; do
-  [ $# -ge 2 ] || case "$1" in --dpi|--docmgr|--bin) usage ;; esac
-  case "$1" in
-    --dpi) DPI="$2"; DPI_GIVEN=1; [ "$MODE" = create ] && [ -z "$PREFIX" ] && MODE=change; shift 2 ;;
-    --docmgr)
-      case "$2" in 28|29|noversion|absent) DOCMGR="$2" ;; *) usage ;; esac
-      [ "$MODE" = create ] && [ -z "$PREFIX" ] && MODE=change
-      shift 2 ;;
-    --bin) BIN_DIR="$2"; shift 2 ;;
-    --stop) MODE=stop; shift ;;
-    -*) usage ;;
-    *) PREFIX="$1"; shift ;;
+  [ $# -ge 2 ] || usage
+  case "$MODE:$1" in
+    start:--dpi) DPI="$2"; DPI_GIVEN=1 ;;
+    start:--docmgr) docmgr_variant "$2" ;;
+    start:--bin | docmgr:--bin) BIN_DIR="$2" ;;
+    *) usage ;;
   esac
+  shift 2
 done
+case "$DPI" in '' | *[!0-9]*) usage ;; esac
 [ -n "$PREFIX" ] || usage
 if [ -n "$DOCMGR" ] && [ "$DOCMGR" != absent ]; then
-  [ -n "$BIN_DIR" ] || { echo "prefix.sh: --docmgr $DOCMGR needs --bin DIR or KESTRUM_BIN" >&2; exit 2; }
+  [ -n "$BIN_DIR" ] || { echo "prefix.sh: Document Manager $DOCMGR needs --bin DIR or KESTRUM_BIN" >&2; exit 2; }
   BIN_DIR="$(cd "$BIN_DIR" && pwd)"
 fi
 mkdir -p "$(dirname "$PREFIX")"
@@ -122,7 +132,7 @@ PREFIX="$(cd "$(dirname "$PREFIX")" && pwd)/$(basename "$PREFIX")"
 
 case "$MODE" in
   stop) stop_prefix "$PREFIX"; exit 0 ;;
-  change)
+  dpi | docmgr)
     [ -f "$PREFIX/env.sh" ] || { echo "prefix.sh: no prefix at $PREFIX" >&2; exit 1; }
     [ -z "$DPI_GIVEN" ] || set_dpi "$DPI"
     [ -z "$DOCMGR" ] || install_docmgr "$DOCMGR"
@@ -132,6 +142,8 @@ esac
 stop_prefix "$PREFIX"
 rm -rf "$PREFIX"
 mkdir -p "$PREFIX"
+# A start that fails leaves no screen and no Wine server behind.
+trap 'status=$?; [ "$status" -eq 0 ] || stop_prefix "$PREFIX"' EXIT
 
 # A screen of our own, on a display number Xvfb picks itself.
 exec 3>"$PREFIX/xvfb.display"

@@ -1,6 +1,7 @@
-"""Preview pictures for stand-in documents, written without any library: an
-uncompressed 24-bit BMP file, a PNG file and an enhanced metafile, all in four
-coloured quarters, and reading a JPEG back through the system's djpeg."""
+"""Pictures for the tests, the benchmarks and the demo, written without any
+library: an uncompressed 24-bit BMP file, a PNG file and an enhanced metafile,
+all in four coloured quarters; reading a JPEG back (its size from the frame
+header, its pixels through the system's djpeg) and reading a binary PPM."""
 
 import struct
 import subprocess
@@ -15,17 +16,20 @@ def quarter(quarters, right, bottom):
 
 
 def bmp(width, height, quarters=QUARTERS):
-    """A BMP file (bottom row first, as usual) painted in quarters."""
+    """A BMP file (bottom row first, as usual) painted in quarters; built a
+    row at a time, so that large pictures for the benchmarks are quick."""
     stride = (width * 3 + 3) // 4 * 4
-    rows = []
-    for y in range(height - 1, -1, -1):
-        row = bytearray()
-        for x in range(width):
-            r, g, b = quarter(quarters, x >= width // 2, y >= height // 2)
-            row += bytes((b, g, r))
-        row += b"\0" * (stride - width * 3)
-        rows.append(bytes(row))
-    pixels = b"".join(rows)
+    left, right = width // 2, width - width // 2
+    pad = b"\0" * (stride - width * 3)
+
+    def row(bottom):
+        def bgr(colour):
+            r, g, b = colour
+            return bytes((b, g, r))
+        return (bgr(quarter(quarters, False, bottom)) * left + bgr(quarter(quarters, True, bottom)) * right + pad)
+
+    upper, lower = height // 2, height - height // 2
+    pixels = row(True) * lower + row(False) * upper
     file_header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(pixels), 0, 0, 14 + 40)
     info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 3780, 3780, 0, 0)
     return file_header + info + pixels
@@ -69,22 +73,44 @@ def emf(himetric_width, himetric_height, quarters=QUARTERS):
     return header + body
 
 
-def decode_jpeg(path):
-    """(width, height, RGB bytes) of a JPEG file, decoded by the system's libjpeg."""
-    ppm = subprocess.run(["djpeg", "-ppm", path], capture_output=True, timeout=60, check=True).stdout
+def parse_ppm(data):
+    """(width, height, RGB bytes) of a binary PPM (P6, 255 levels); comments allowed."""
     fields, pos = [], 0
     while len(fields) < 4:
-        while ppm[pos:pos + 1].isspace():
+        while data[pos:pos + 1].isspace():
             pos += 1
+        if data[pos:pos + 1] == b"#":
+            pos = data.index(b"\n", pos) + 1
+            continue
         end = pos
-        while not ppm[end:end + 1].isspace():
+        while not data[end:end + 1].isspace():
             end += 1
-        fields.append(ppm[pos:end])
+        fields.append(data[pos:end])
         pos = end
     if fields[0] != b"P6" or int(fields[3]) != 255:
         raise ValueError("unexpected PPM header %r" % fields)
     width, height = int(fields[1]), int(fields[2])
-    return width, height, ppm[pos + 1:pos + 1 + width * height * 3]
+    return width, height, data[pos + 1:pos + 1 + width * height * 3]
+
+
+def decode_jpeg(path, denominator=1):
+    """(width, height, RGB bytes) of a JPEG file, decoded by the system's
+    libjpeg; scaled down by 1/denominator while decoding."""
+    args = ["djpeg"] + (["-scale", "1/%d" % denominator] if denominator != 1 else []) + ["-ppm", path]
+    return parse_ppm(subprocess.run(args, capture_output=True, timeout=120, check=True).stdout)
+
+
+def jpeg_size(data):
+    """(width, height) from the frame header of a JPEG file's bytes; None
+    when there is no frame header."""
+    pos = 2
+    while pos + 9 < len(data) and data[pos] == 0xFF:
+        marker, length = data[pos + 1], struct.unpack(">H", data[pos + 2:pos + 4])[0]
+        if marker in (0xC0, 0xC1, 0xC2):
+            height, width = struct.unpack(">HH", data[pos + 5:pos + 9])
+            return width, height
+        pos += 2 + length
+    return None
 
 
 def pixel(image, x, y):

@@ -20,11 +20,6 @@ CONSOLE_CHILD = os.path.join(k.BIN, "argdump.exe")
 GUI_CHILD = os.path.join(k.BIN, "argdump_gui.exe")
 
 
-def win_path(path):
-    """The Windows name of a Unix path (drive Z: maps the Unix root)."""
-    return "Z:" + path.replace("/", "\\")
-
-
 def read_dump(path):
     dump = {"arg": []}
     with open(path, encoding="utf-8") as f:
@@ -50,10 +45,10 @@ class OpenTest(k.WineTestCase):
 
     def open_with(self, program, target, **child_env):
         """Runs KestrumHelper.exe /O program target; returns (exit code, seconds)."""
-        env = {"LC_ALL": "C.UTF-8", "KESTRUM_ARGDUMP_OUT": win_path(self.dump)}
+        env = {"LC_ALL": "C.UTF-8", "KESTRUM_ARGDUMP_OUT": k.windows_path(self.dump)}
         env.update(child_env)
         started = time.monotonic()
-        proc = self.launch(["/O", win_path(program), target], env=env)
+        proc = self.launch(["/O", k.windows_path(program), target], env=env)
         code = proc.wait(timeout=90)
         return code, time.monotonic() - started
 
@@ -71,9 +66,9 @@ class OpenTest(k.WineTestCase):
         plain = os.path.join(self.folder, "Ordner")
         os.makedirs(plain)
         cases = [
-            ("windowed program, file with blanks and umlauts", GUI_CHILD, win_path(document), docs),
-            ("console program, file with blanks and umlauts", CONSOLE_CHILD, win_path(document), docs),
-            ("windowed program, folder ending in a backslash", GUI_CHILD, win_path(plain) + "\\", plain),
+            ("windowed program, file with blanks and umlauts", GUI_CHILD, k.windows_path(document), docs),
+            ("console program, file with blanks and umlauts", CONSOLE_CHILD, k.windows_path(document), docs),
+            ("windowed program, folder ending in a backslash", GUI_CHILD, k.windows_path(plain) + "\\", plain),
         ]
         for name, program, target, folder in cases:
             with self.subTest(name):
@@ -90,13 +85,13 @@ class OpenTest(k.WineTestCase):
                 self.assertTrue(k.wait_for(lambda: os.path.exists(self.dump), timeout=20), "nothing started")
                 dump = read_dump(self.dump)
                 self.assertEqual(dump["arg"], [target])
-                self.assertTrue(same_folder(dump["cwd"], win_path(folder)), dump["cwd"])
+                self.assertTrue(same_folder(dump["cwd"], k.windows_path(folder)), dump["cwd"])
                 self.wait_child_end()
 
     def test_program_never_ready_for_input_lets_helper_end(self):
         document = os.path.join(self.folder, "Teil.pdf")
         open(document, "w").close()
-        code, seconds = self.open_with(GUI_CHILD, win_path(document), KESTRUM_ARGDUMP_HANG_MS="90000")
+        code, seconds = self.open_with(GUI_CHILD, k.windows_path(document), KESTRUM_ARGDUMP_HANG_MS="90000")
         self.assertEqual(code, 0)
         self.assertTrue(os.path.exists(self.dump), "the program did not start")
         self.assertGreater(seconds, 28, "did not wait for the program to get ready")
@@ -106,7 +101,7 @@ class OpenTest(k.WineTestCase):
         k.probe("kill", read_dump(self.dump)["window"])
 
     def test_missing_program_ends_at_once_without_message(self):
-        code, seconds = self.open_with(os.path.join(self.folder, "fehlt.exe"), win_path(self.dump))
+        code, seconds = self.open_with(os.path.join(self.folder, "fehlt.exe"), k.windows_path(self.dump))
         self.assertEqual(code, 0)
         self.assertLess(seconds, 15)
         self.assertIsNone(k.dialog(wait=1), "a message box came up")

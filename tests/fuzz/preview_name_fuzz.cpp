@@ -11,9 +11,8 @@
 #include <cstdint>
 #include <string>
 
-#include "file_extension.h"
 #include "fuzz_support.h"
-#include "preview_name.h"
+#include "paths.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CharSetText.h"
+#include "param_name.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TCharSetCase{"Ansi1252", 1252, std::nullopt},
                       TCharSetCase{"Utf8", 65001, std::nullopt},
                       TCharSetCase{"NextToUtf16BE", 1202, std::nullopt}),
-    [](const ::testing::TestParamInfo<TCharSetCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "param_name.h"
+
 namespace {
 
 struct SplitCase {
@@ -41,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"TripleQuoteAtEndEndsTheList", L"p /T \"\"\"", {L"p", L"/T"}},
         SplitCase{"UmlautsKept", L"p /T C:\\Müller\\Größe.sldprt", {L"p", L"/T", L"C:\\Müller\\Größe.sldprt"}},
         SplitCase{"TextAfterNulIgnored", std::wstring(L"p /R\0/T", 7), {L"p", L"/R"}}),
-    [](const testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 struct ArgsCase {
     const char* name;
@@ -67,6 +69,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ArgsCase{"LowerCaseKeptAsIs", L"k.exe /t x", 2, L"/t", L"x", L""},
                     ArgsCase{"Three", L"k.exe /P a b", 3, L"/P", L"a", L"b"},
                     ArgsCase{"MoreThanThreeCounted", L"k.exe /O a b c d", 5, L"/O", L"a", L"b"}),
-    [](const testing::TestParamInfo<ArgsCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace

@@ -1,10 +1,12 @@
-#include "com_failure_text.h"
+#include "error_text.h"
 #include "document_type.h"
-#include "file_extension.h"
+#include "paths.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "param_name.h"
 
 namespace {
 
@@ -50,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
         DocumentPathCase{"ShortenedExtension", L"C:\\Docs\\Part1.sldpr", L".sldpr", L".sldpr", swDmDocumentUnknown},
         DocumentPathCase{"NameIsOnlyExtension", L".sldprt", L".sldprt", L".sldprt", swDmDocumentPart},
         DocumentPathCase{"Empty", L"", L"", L"", swDmDocumentUnknown}),
-    [](const testing::TestParamInfo<DocumentPathCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST(LowerCaseAscii, ChangesOnlyAToZ) {
     EXPECT_EQ(LowerCaseAscii(L"AZaz@[`{09\u00C4\u00D6\u00DC\u0130"), L"azaz@[`{09\u00C4\u00D6\u00DC\u0130");
@@ -80,6 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
                         L"OLE-Fehler 8004ab5c, ClassID: {00AB5D8D-2B8F-416B-9761-92FACC8872BE}"},
         FailureTextCase{"SmallCodeHasEightDigits", 0x1Au, L"",
                         L"OLE-Fehler 0000001a, ClassID: {00AB5D8D-2B8F-416B-9761-92FACC8872BE}"}),
-    [](const testing::TestParamInfo<FailureTextCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "errors.h"
+#include "param_name.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, SlashTest,
                                          SlashCase{"DriveRoot", L"C:\\", L"C:\\"}, SlashCase{"Empty", L"", L""},
                                          SlashCase{"ForwardSlashIsNoDelimiter", L"C:/Tools/", L"C:/Tools/\\"},
                                          SlashCase{"DriveOnly", L"C:", L"C:\\"}),
-                         [](const testing::TestParamInfo<SlashCase>& info) { return std::string(info.param.name); });
+                         TParamName());
 
 // A file system of folder names; creation can be refused for chosen names.
 struct FakeFolders {

@@ -9,6 +9,7 @@
 
 #include "errors.h"
 #include "failure_text.h"
+#include "param_name.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
                     DotCase{"Blank", L"a ", L"a "}, DotCase{"Hyphen", L"a-", L"a-"},
                     DotCase{"Slash", L"a/", L"a/."}, DotCase{"Umlaut", L"Größe", L"Größe."},
                     DotCase{"Ellipsis", L"wird aktualisiert...", L"wird aktualisiert..."}),
-    [](const testing::TestParamInfo<DotCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 std::wstring AsciiLower(const std::wstring& text) {
     std::wstring lower = text;
@@ -61,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TitleCase{"CutAtFirstDot", L"D:\\KESTRUM.HELPER.EXE", L"Kestrum"},
                     TitleCase{"DriveOnly", L"C:x.exe", L"x"}, TitleCase{"NoFolder", L"kestrum", L"kestrum"},
                     TitleCase{"Empty", L"", L""}),
-    [](const testing::TestParamInfo<TitleCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 struct OsErrorCase {
     const char* name;
@@ -89,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OsErrorCase{"AllBitsSetIsMinusOne", 0xFFFFFFFF, L"", L"Systemfehler.  Code: -1.\r\n"},
                     OsErrorCase{"CodeZeroGivesTheGeneralText", 0, L"ignored",
                                 L"Ein Aufruf einer Betriebssystemfunktion ist fehlgeschlagen"}),
-    [](const testing::TestParamInfo<OsErrorCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST(ApplicationErrorTextTest, ClassModuleAddressAndMessage) {
     EXPECT_EQ(ApplicationErrorText(L"EOSError", L"KestrumHelper.exe", 0x4A5B3C, L"Zu wenig Arbeitsspeicher"),

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "FileVersionNumber.h"
+#include "param_name.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TCompareCase{"SecondPart", {28, 1, 65535, 65535}, {28, 2, 0, 0}, -1},
                       TCompareCase{"AllZero", {}, {}, 0},
                       TCompareCase{"AllMaximal", {65535, 65535, 65535, 65535}, {65535, 65535, 65535, 65535}, 0}),
-    [](const ::testing::TestParamInfo<TCompareCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST(VerNumToStr, WritesFourDecimalPartsWithoutLeadingZeros) {
     EXPECT_EQ(VerNumToStr({28, 2, 3, 4}), L"28.2.3.4");

@@ -11,6 +11,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "param_name.h"
+
 namespace {
 
 using TBytes = std::vector<std::uint8_t>;
@@ -197,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, JpegWriterColorTest,
                                          ColorCase{"Green", {0, 255, 0}, 17, 9},
                                          ColorCase{"White", {255, 255, 255}, 96, 48},
                                          ColorCase{"RedSinglePixel", {255, 0, 0}, 1, 1}),
-                         [](const testing::TestParamInfo<ColorCase>& info) { return std::string(info.param.name); });
+                         TParamName());
 
 TEST(JpegWriter, FirstRowIsTheTopOfTheImage) {
     TTestPicture picture(32, 32, {255, 0, 0});
@@ -322,6 +324,6 @@ TEST_P(JpegWriterTooBigTest, RaisesTheLibraryMessageNumber) {
 INSTANTIATE_TEST_SUITE_P(Cases, JpegWriterTooBigTest,
                          testing::Values(TooBigCase{"Wide", JPEG_MAX_DIMENSION + 1, 1},
                                          TooBigCase{"Tall", 1, JPEG_MAX_DIMENSION + 1}),
-                         [](const testing::TestParamInfo<TooBigCase>& info) { return std::string(info.param.name); });
+                         TParamName());
 
 }  // namespace

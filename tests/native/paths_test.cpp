@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "param_name.h"
+
 namespace {
 
 struct PathCase {
@@ -27,6 +29,6 @@ INSTANTIATE_TEST_SUITE_P(
                     PathCase{"ForwardSlashIsNoDelimiter", L"C:/a/b.txt", L"C:", L"/a/b.txt"},
                     PathCase{"Unc", L"\\\\srv\\share\\x.pdf", L"\\\\srv\\share\\", L"x.pdf"},
                     PathCase{"Empty", L"", L"", L""}),
-    [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace

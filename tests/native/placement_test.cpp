@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "param_name.h"
+
 namespace {
 
 struct PlacementCase {
@@ -29,7 +31,7 @@ INSTANTIATE_TEST_SUITE_P(
                     PlacementCase{"NegativeOddExtents", {-1001, -501, -100, -100}, -701, -336},
                     PlacementCase{"InvertedRectTruncatesTowardZero", {0, 0, -301, -71}, -300, -70},
                     PlacementCase{"SmallerThanTheForm", {10, 10, 20, 20}, -135, -20}),
-    [](const testing::TestParamInfo<PlacementCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 struct ScaleCase {
     const char* name;
@@ -53,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ScaleCase{"BevelAt120", 2, 120, 3},                // 2.5
                     ScaleCase{"NegativeHalfAwayFromZero", -70, 120, -88},
                     ScaleCase{"LowDpiShrinks", 300, 72, 225}, ScaleCase{"UnknownDpiKeeps", 300, 0, 300}),
-    [](const testing::TestParamInfo<ScaleCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 struct RescaleCase {
     const char* name;
@@ -88,6 +90,6 @@ INSTANTIATE_TEST_SUITE_P(
         // A monitor left of and above the primary one: negative origin, kept.
         RescaleCase{"NegativeOriginKept", {-1110, -305}, 96, 192, true, 192, {-1110, -305, -510, -165}},
         RescaleCase{"UnknownWindowDpiStays", {350, 315}, 120, 0, false, 120, {350, 315, 725, 403}}),
-    [](const testing::TestParamInfo<RescaleCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace

@@ -1,8 +1,10 @@
-#include "preview_name.h"
+#include "paths.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "param_name.h"
 
 namespace {
 
@@ -33,6 +35,6 @@ INSTANTIATE_TEST_SUITE_P(
         PreviewNameCase{"DriveRelative", L"C:Part1", L"C:Part1KS"},
         PreviewNameCase{"Relative", L"Docs\\Part1.SLDPRT", L"Docs\\Part1.sldprtKS"},
         PreviewNameCase{"Empty", L"", L"KS"}),
-    [](const testing::TestParamInfo<PreviewNameCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace

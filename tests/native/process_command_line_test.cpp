@@ -5,6 +5,7 @@
 #include <string>
 
 #include "command_line.h"
+#include "param_name.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                    L"\"C:\\Tools\\app.exe\" ", L"D:\\Work\\", 0},
         LaunchCase{"GivenFolderWithoutBackslashUnchanged", L"app.exe", L"", L"D:\\Work", L"\"app.exe\" ",
                    L"D:\\Work", 0}),
-    [](const testing::TestParamInfo<LaunchCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 struct PathArgumentCase {
     const char* name;
@@ -75,6 +76,6 @@ INSTANTIATE_TEST_SUITE_P(
         PathArgumentCase{"TwoTrailingBackslashesDoubled", L"C:\\a\\\\", L"\"C:\\a\\\\\\\\\""},
         PathArgumentCase{"OnlyBackslashes", L"\\", L"\"\\\\\""},
         PathArgumentCase{"EmptyGivesNoArgument", L"", L""}),
-    [](const testing::TestParamInfo<PathArgumentCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "param_name.h"
 #include "property_text_standin.h"
 
 namespace {
@@ -112,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReaderCase{"Cp1252UmlautsDecoded", "Gr\xf6\xdf" "e\n\xe4\xf6\xfc\xdf \xc4\xd6\xdc \x80\n",
                    {{L"Gr\u00f6\u00dfe", L"\u00e4\u00f6\u00fc\u00df \u00c4\u00d6\u00dc \u20ac", 0}}},
         ReaderCase{"NulBytesKept", std::string("N\0a\nW\0\n", 7), {{std::wstring(L"N\0a", 3), std::wstring(L"W\0", 2), 0}}}),
-    [](const testing::TestParamInfo<ReaderCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST(PropertyFileReading, NothingIsReadAfterByte26) {
     // The source fails on any read after the 26: a pipe that stays open.

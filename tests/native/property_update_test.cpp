@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "document_errors.h"
-#include "in_out_error_text.h"
+#include "error_text.h"
+#include "param_name.h"
 #include "property_tally.h"
 
 namespace {
@@ -57,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         // wrote the property: nothing is lost.
         TallyCase{"SharedNameSecondAddRefusedLosesNothing", {0, 0}, {true, false}, {true, false}, 0, 1},
         TallyCase{"SharedNameAllAddsRefusedIsLost", {0, 1, 0}, {true, false, false}, {false, true, false}, 1, 0, 0}),
-    [](const testing::TestParamInfo<TallyCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 struct InOutTextCase {
     const char* name;
@@ -83,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
                     InOutTextCase{"BadNumber", 106, L"Ung\u00fcltige numerische Eingabe"},
                     InOutTextCase{"InvalidHandle", 6, L"E/A-Fehler 6"},
                     InOutTextCase{"Zero", 0, L"E/A-Fehler 0"}),
-    [](const testing::TestParamInfo<InOutTextCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST(DocumentErrorText, NamesTheDocumentAndTheReason) {
     const std::wstring document = L"Z:\\tmp\\Teil 1.sldprt";

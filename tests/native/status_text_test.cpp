@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "param_name.h"
+
 namespace {
 
 struct ResultCase {
@@ -26,6 +28,6 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"OneNewThreeUpdated", 1, 3, L" ein Propertie neu angelegt...\r3 Properties aktualisiert..."},
         ResultCase{"NoneNewOneUpdated", 0, 1, L" keine neue Properties angelegt...\r ein Propertie aktualisiert..."},
         ResultCase{"Large", 120, 45, L"120 Properties neu angelegt...\r45 Properties aktualisiert..."}),
-    [](const testing::TestParamInfo<ResultCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace

@@ -21,13 +21,12 @@ for tool in KestrumHelper.exe dmfixture.exe winprobe.exe docmgr28/swdocumentmgr.
   [ -f "$BIN/$tool" ] || { echo "run.sh: $BIN/$tool missing: build the Windows targets first" >&2; exit 2; }
 done
 
-"$ROOT/tests/e2e/prefix.sh" "$PREFIX" --docmgr 28 --bin "$BIN" || exit 1
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/kestrum-soak-XXXXXX")"
-trap '"$ROOT/tests/e2e/prefix.sh" --stop "$PREFIX"; rm -rf "$WORK"' EXIT
+trap '"$ROOT/tests/e2e/prefix.sh" stop "$PREFIX"; rm -rf "$WORK"' EXIT
+"$ROOT/tests/e2e/prefix.sh" start "$PREFIX" --docmgr 28 --bin "$BIN" || exit 1
 # shellcheck disable=SC1091
 source "$PREFIX/env.sh"
 
-win() { echo "Z:${1//\//\\}"; }
 run() { timeout --kill-after=5 60 "$WINE" "$@" </dev/null >/dev/null 2>&1; }
 now() { date +%s.%N; }
 # Seconds between two times of now(), to 0.01.
@@ -54,12 +53,15 @@ leftover_windows() {
 DOC="$WORK/Soak Teil.SLDPRT"
 PREVIEW="$WORK/Soak Teil.sldprtKS"
 PROPS="$WORK/props.txt"
+# The Windows names of the files, taken once: the runs' times leave them out.
+{ read -r DOC_WIN; read -r PROPS_WIN; read -r PICTURE_WIN; } < <(
+  python3 "$ROOT/tests/e2e/kestrum_e2e.py" "$DOC" "$PROPS" "$WORK/preview.bmp")
 python3 -c "import sys; sys.path.insert(0, sys.argv[1]); import preview_images as i
 open(sys.argv[2], 'wb').write(i.bmp(96, 48))" "$ROOT/tests/e2e" "$WORK/preview.bmp" || exit 1
-run "$BIN/dmfixture.exe" create "$(win "$DOC")" --preview "$(win "$WORK/preview.bmp")" --prop Lauf 30 0 ||
+run "$BIN/dmfixture.exe" create "$DOC_WIN" --preview "$PICTURE_WIN" --prop Lauf 30 0 ||
   { echo "run.sh: dmfixture create failed" >&2; exit 1; }
 # One run first, so that the processes Wine keeps for the prefix's life are up.
-run "$BIN/KestrumHelper.exe" /T "$(win "$DOC")"
+run "$BIN/KestrumHelper.exe" /T "$DOC_WIN"
 sleep 1
 before="$(wine_processes)"
 jfif="ffd8ffe000104a46494600010100000100010000"
@@ -72,7 +74,7 @@ size=""
 for i in $(seq 1 "$RUNS"); do
   rm -f "$PREVIEW"
   t0="$(now)"
-  run "$BIN/KestrumHelper.exe" /T "$(win "$DOC")"
+  run "$BIN/KestrumHelper.exe" /T "$DOC_WIN"
   rc=$?
   took="$(seconds "$t0" "$(now)")"
   if [ "$rc" != 0 ]; then fail "/T run $i: exit code $rc after ${took}s"; continue; fi
@@ -88,13 +90,13 @@ preview_done="$(now)"
 for i in $(seq 1 "$RUNS"); do
   printf 'Lauf\r\n%d\r\n' "$i" >"$PROPS"
   t0="$(now)"
-  run "$BIN/KestrumHelper.exe" /P "$(win "$DOC")" "$(win "$PROPS")"
+  run "$BIN/KestrumHelper.exe" /P "$DOC_WIN" "$PROPS_WIN"
   rc=$?
   took="$(seconds "$t0" "$(now)")"
   if [ "$rc" != 0 ]; then fail "/P run $i: exit code $rc after ${took}s"; continue; fi
   # The result stays 1.5 s; a failure would keep the program 36 s.
   within "$took" 1.5 30 || fail "/P run $i: took ${took}s"
-  got="$(timeout 60 "$WINE" "$BIN/dmfixture.exe" props "$(win "$DOC")" 2>/dev/null </dev/null)"
+  got="$(timeout 60 "$WINE" "$BIN/dmfixture.exe" props "$DOC_WIN" 2>/dev/null </dev/null)"
   [ "$got" = "$(printf 'Lauf\t30\t%d' "$i")" ] || fail "/P run $i: properties $(printf %q "$got")"
 done
 done_at="$(now)"

@@ -5,13 +5,6 @@
 //                                      the first visible dialog box: caption,
 //                                      children; --press clicks its first button
 //   winprobe kill HWND                 ends the process that owns HWND
-//   winprobe watch [--timeout S] -- PROGRAM [ARGUMENTS...]
-//                                      starts PROGRAM and watches its
-//                                      top-level windows until it ends: one
-//                                      line "window HWND CLASS SHOWN" for each
-//                                      (SHOWN 1 when it was ever visible), then
-//                                      "exit CODE", or "running" when it had
-//                                      not ended after S seconds (default 60)
 // Lines are tab-separated UTF-8; CR, LF, TAB and backslash in texts are
 // written as \r, \n, \t and \\. Exit code 1 when nothing was found.
 #include <windows.h>
@@ -19,20 +12,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
-#include <map>
 #include <string>
 #include <vector>
 
-namespace {
+#include "utf8.h"
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
+namespace {
 
 std::string Escaped(const std::wstring& text) {
     std::wstring out;
@@ -136,116 +121,6 @@ int Kill(HWND window) {
     return ended ? 0 : 1;
 }
 
-// --- watch: every top-level window a program makes, and whether it was ever
-// on screen. Two sources, so that a window visible only for a moment is not
-// missed: the list of windows, polled without pause, and the platform's
-// window events (creation and showing) for the program's process, which
-// arrive after the fact, possibly when the window is gone again.
-
-struct TWatchedWindow {
-    std::wstring Class;
-    bool TopLevel = false;  // known once the window was seen alive
-    bool Shown = false;
-};
-std::map<HWND, TWatchedWindow> gWatched;
-DWORD gWatchedProcess = 0;
-
-void NoteWindow(HWND window, bool showEvent) {
-    TWatchedWindow& entry = gWatched[window];
-    if (showEvent) entry.Shown = true;
-    DWORD pid = 0;
-    if (!GetWindowThreadProcessId(window, &pid) || pid != gWatchedProcess) return;  // gone (or reused)
-    if (entry.Class.empty()) {
-        entry.Class = ClassOf(window);
-        entry.TopLevel = GetAncestor(window, GA_PARENT) == GetDesktopWindow();
-    }
-    if (IsWindowVisible(window)) entry.Shown = true;
-}
-
-void CALLBACK WindowEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
-    if (window && object == OBJID_WINDOW && child == CHILDID_SELF) NoteWindow(window, event == EVENT_OBJECT_SHOW);
-}
-
-BOOL CALLBACK PollWindow(HWND window, LPARAM) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == gWatchedProcess) NoteWindow(window, false);
-    return TRUE;
-}
-
-// One argument as CommandLineToArgvW reads it back.
-std::wstring Quoted(const std::wstring& argument) {
-    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
-    std::wstring out = L"\"";
-    std::size_t backslashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        out += c;
-    }
-    out.append(backslashes * 2, L'\\');
-    return out + L"\"";
-}
-
-int Watch(double timeoutSeconds, const std::vector<std::wstring>& command) {
-    if (command.empty()) return 2;
-    std::wstring commandLine;
-    for (const std::wstring& argument : command) commandLine += (commandLine.empty() ? L"" : L" ") + Quoted(argument);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    // Suspended until the window events of its process are asked for.
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                        &startup, &process)) {
-        std::fprintf(stderr, "winprobe: cannot start, error %lu\n", GetLastError());
-        return 1;
-    }
-    gWatchedProcess = process.dwProcessId;
-    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, nullptr, WindowEvent,
-                                               process.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
-    ResumeThread(process.hThread);
-    CloseHandle(process.hThread);
-
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutSeconds * 1000);
-    bool ended = false;
-    while (!ended && GetTickCount64() < deadline) {
-        EnumWindows(PollWindow, 0);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);  // delivers the events
-        ended = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
-    }
-    // Events still on their way once the process has ended.
-    const ULONGLONG settle = GetTickCount64() + 500;
-    while (GetTickCount64() < settle) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        Sleep(10);
-    }
-    if (hook) UnhookWinEvent(hook);
-
-    for (const auto& [window, entry] : gWatched) {
-        if (!entry.TopLevel) continue;
-        std::printf("window\t%p\t%s\t%d\n", static_cast<void*>(window), Escaped(entry.Class).c_str(),
-                    entry.Shown ? 1 : 0);
-    }
-    // Shown by an event only, after the window was gone: class and kind unknown.
-    for (const auto& [window, entry] : gWatched) {
-        if (entry.Class.empty() && entry.Shown) std::printf("window\t%p\t?\t1\n", static_cast<void*>(window));
-    }
-    DWORD code = 0;
-    if (ended && GetExitCodeProcess(process.hProcess, &code)) {
-        std::printf("exit\t%lu\n", static_cast<unsigned long>(code));
-    } else {
-        std::printf("running\n");
-    }
-    CloseHandle(process.hProcess);
-    return 0;
-}
-
 HWND ParseWindow(const wchar_t* text) {
     return reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(text, nullptr, 16)));
 }
@@ -271,17 +146,9 @@ int wmain(int argc, wchar_t** argv) {
             else if (arg == L"--press") press = true;
         }
         rc = Dialog(wait, press);
-    } else if (command == L"watch") {
-        double timeout = 60;
-        int i = 2;
-        for (; i < argc && std::wstring(argv[i]) != L"--"; ++i) {
-            if (std::wstring(argv[i]) == L"--timeout" && i + 1 < argc) timeout = _wtof(argv[++i]);
-        }
-        rc = Watch(timeout, std::vector<std::wstring>(argv + (i < argc ? i + 1 : argc), argv + argc));
     } else {
         std::fprintf(stderr,
-                     "usage: winprobe list | texts HWND | dialog [--wait S] [--press] | kill HWND"
-                     " | watch [--timeout S] -- PROGRAM [ARGUMENTS...]\n");
+                     "usage: winprobe list | texts HWND | dialog [--wait S] [--press] | kill HWND\n");
     }
     std::fflush(stdout);
     return rc;

@@ -27,6 +27,7 @@
 #include "document_file.h"
 #include "document_type.h"
 #include "preview_image.h"
+#include "utf8.h"
 
 namespace {
 
@@ -56,18 +57,6 @@ struct TFixtureError {
     Fail(problem + L"; usage: dmfixture create DOC [--preview IMAGEFILE] [--png-preview PNGFILE] "
                    L"[--prop NAME TYPE VALUE]... | props DOC | info DOC",
          2);
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) {
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
-                              nullptr);
-    }
-    return result;
 }
 
 void Write(DWORD stdHandle, const std::string& bytes) {

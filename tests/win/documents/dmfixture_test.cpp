@@ -8,6 +8,7 @@
 
 #include "bstr.h"
 #include "document_manager.h"
+#include "param_name.h"
 #include "standin_support.h"
 
 using Microsoft::WRL::ComPtr;
@@ -144,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
                     PreviewCase{"Metafile", [] { return MakeMetafile(2540, 1270); }, L"blau.emf",
                                 "preview emf 2540x1270\n", PICTYPE_ENHMETAFILE, 2540, 1270},
                     PreviewCase{"None", nullptr, L"", "preview none\n", PICTYPE_NONE, 0, 0}),
-    [](const testing::TestParamInfo<PreviewCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 // Every failure ends with a non-zero code and one line on standard error.
 struct FailureCase {
@@ -188,6 +189,6 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"CreateInMissingFolder", {L"create", L"DIR\\fehlt\\a.sldprt"}, 1},
         FailureCase{"PropsOfMissingDocument", {L"props", L"DIR\\fehlt.sldprt"}, 1},
         FailureCase{"InfoOfNonDocument", {L"info", L"DIR\\text.sldprt"}, 1}),
-    [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace

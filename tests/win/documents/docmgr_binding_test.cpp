@@ -7,6 +7,7 @@
 #include "document_manager.h"
 #include "errors.h"
 #include "os_error.h"
+#include "param_name.h"
 #include "standin_support.h"
 
 using Microsoft::WRL::ComPtr;
@@ -62,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TypeCodeCase{"Drawing", L"Zeichnung.slddrw", swDmDocumentDrawing},
                     TypeCodeCase{"OtherExtension", L"Notiz.sldprt.bak", swDmDocumentUnknown},
                     TypeCodeCase{"NoExtension", L"Ohne Endung", swDmDocumentUnknown}),
-    [](const testing::TestParamInfo<TypeCodeCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST(BindingFailures, DocumentOfAnotherTypeGivesNoDocumentAndNoInterface) {
     TTempFolder folder;
@@ -134,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          ASSERT_TRUE(document);
                                          QuerySwDMDocument10(document.Get());
                                      }}),
-    [](const testing::TestParamInfo<RefusedQueryCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 // A missing application object or document is passed on as none, without a failure.
 struct MissingObjectCase {
@@ -163,6 +164,6 @@ TEST_P(BindingMissingObject, GivesNoDocumentAndNoInterface) {
 INSTANTIATE_TEST_SUITE_P(Objects, BindingMissingObject,
                          testing::Values(MissingObjectCase{"Application", L"application", false},
                                          MissingObjectCase{"Document", L"document", true}),
-                         [](const testing::TestParamInfo<MissingObjectCase>& info) { return std::string(info.param.name); });
+                         TParamName());
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "bstr.h"
 #include "document_manager.h"
+#include "param_name.h"
 #include "standin_support.h"
 
 using Microsoft::WRL::ComPtr;
@@ -92,14 +93,14 @@ INSTANTIATE_TEST_SUITE_P(
                       swDmDocumentOpenErrorFileNotFound},
         OpenErrorCase{"TextFile", [](const std::wstring& p) { WriteFileBytes(p, {'T', 'e', 'x', 't', '\n'}); }, true,
                       swDmDocumentOpenErrorNonSW},
-        OpenErrorCase{"EmptyFile", [](const std::wstring& p) { WriteFileBytes(p, {}); }, true,
+        OpenErrorCase{"EmptyFile", [](const std::wstring& p) { WriteFileBytes(p, TBytes()); }, true,
                       swDmDocumentOpenErrorNonSW},
         OpenErrorCase{"StoredAsAssembly",
                       [](const std::wstring& p) { WriteDocument(p, swDmDocumentAssembly, {}); }, true,
                       swDmDocumentOpenErrorNonSW},
         OpenErrorCase{"ReadOnlyForWriting", MakeReadOnlyPart, false, swDmDocumentOpenErrorFileReadOnly},
         OpenErrorCase{"ReadOnlyForReading", MakeReadOnlyPart, true, swDmDocumentOpenErrorNone}),
-    [](const testing::TestParamInfo<OpenErrorCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 // ---- An open document ------------------------------------------------------
 
@@ -263,6 +264,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ComPtr<IPictureDisp> disp;
                       EXPECT_EQ(object.As(&disp), S_OK);
                   }}),
-    [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace

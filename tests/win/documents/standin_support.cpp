@@ -16,21 +16,6 @@ namespace {
 const wchar_t* const cFaultVariable = L"KESTRUM_DOCMGR_FAULT";
 const DWORD cProgramTimeoutMs = 60000;
 
-class TRegKey {
-public:
-    TRegKey() noexcept = default;
-    ~TRegKey() {
-        if (fKey) ::RegCloseKey(fKey);
-    }
-    TRegKey(const TRegKey&) = delete;
-    TRegKey& operator=(const TRegKey&) = delete;
-    HKEY* Out() noexcept { return &fKey; }
-    HKEY Get() const noexcept { return fKey; }
-
-private:
-    HKEY fKey = nullptr;
-};
-
 std::wstring ServerKey() { return std::wstring(cClassKey) + L"\\InprocServer32"; }
 
 HMODULE StandInLibrary() {
@@ -112,43 +97,7 @@ std::string ReadAll(HANDLE pipe) {
 }
 }  // namespace
 
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    path.resize(length);
-    return path.substr(0, path.find_last_of(L'\\') + 1);
-}
-
 std::wstring StandInLibraryPath() { return ProgramFolder() + L"docmgr28\\swdocumentmgr.dll"; }
-
-bool ReadClassesRootText(const std::wstring& key, const wchar_t* name, std::wstring& text) {
-    TRegKey opened;
-    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, opened.Out()) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExW(opened.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) {
-        return false;
-    }
-    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
-    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (::RegQueryValueExW(opened.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    value.resize(size / sizeof(wchar_t));
-    while (!value.empty() && value.back() == L'\0') value.pop_back();
-    text = value;
-    return true;
-}
-
-bool ClassesRootKeyExists(const std::wstring& key) {
-    TRegKey opened;
-    return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, opened.Out()) ==
-           ERROR_SUCCESS;
-}
 
 TUnregisteredStandIn::TUnregisteredStandIn() { EXPECT_EQ(CallStandIn("DllUnregisterServer"), S_OK); }
 TUnregisteredStandIn::~TUnregisteredStandIn() { EXPECT_EQ(CallStandIn("DllRegisterServer"), S_OK); }
@@ -226,39 +175,6 @@ TProgramResult RunProgram(const std::wstring& program, const std::vector<std::ws
     }
     ::GetExitCodeProcess(process.hProcess, &result.ExitCode);
     return result;
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
-                          nullptr);
-    return result;
-}
-
-std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) {
-    TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    EXPECT_TRUE(file) << "cannot read " << Utf8(path);
-    std::vector<std::uint8_t> bytes;
-    if (!file) return bytes;
-    std::uint8_t buffer[65536];
-    DWORD read = 0;
-    while (::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
-        bytes.insert(bytes.end(), buffer, buffer + read);
-    }
-    return bytes;
-}
-
-void WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-    TFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                   nullptr));
-    ASSERT_TRUE(file) << "cannot create " << Utf8(path);
-    DWORD written = 0;
-    ASSERT_TRUE(::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-    ASSERT_EQ(written, bytes.size());
 }
 
 std::vector<std::uint8_t> MakeBitmapFile(int width, int height, COLORREF colour) {

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the Document Manager tests: the stand-in server registered for
-// the test program, temporary folders, switched-on faults, child programs,
-// test pictures and documents.
+// the test program, switched-on faults, child programs, test pictures and
+// documents (with the shared file, registry and UTF-8 helpers).
 #include <windows.h>
 #include <wrl/client.h>
 
@@ -10,18 +10,15 @@
 #include <vector>
 
 #include "document_file.h"
+#include "files.h"
+#include "registry_key.h"
 #include "swdocmgr.h"
 #include "temp_folder.h"
+#include "utf8.h"
 
-// The folder of this test program, with a trailing backslash.
-std::wstring ProgramFolder();
 // The stand-in build with file version 28.1.0.0 beside the test program.
 std::wstring StandInLibraryPath();
 
-// Reads the default value (or the named one) of HKEY_CLASSES_ROOT\key in the
-// 64-bit view; false when the key or value is missing.
-bool ReadClassesRootText(const std::wstring& key, const wchar_t* name, std::wstring& text);
-bool ClassesRootKeyExists(const std::wstring& key);
 extern const wchar_t* const cClassKey;    // CLSID\{...} of SwDMClassFactory
 extern const wchar_t* const cTypeLibKey;  // TypeLib\{...} of the Document Manager
 
@@ -73,10 +70,6 @@ struct TProgramResult {
 // Runs a program of the test folder with the arguments, each quoted as needed,
 // and collects its output; fails the test when it does not end within a minute.
 TProgramResult RunProgram(const std::wstring& program, const std::vector<std::wstring>& args);
-
-std::string Utf8(const std::wstring& text);
-std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path);
-void WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
 
 // A 24-bit BMP file of one colour.
 std::vector<std::uint8_t> MakeBitmapFile(int width, int height, COLORREF colour);

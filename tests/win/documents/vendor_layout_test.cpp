@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "bstr.h"
-#include "com_failure_text.h"
 #include "com_support.h"
 #include "document_errors.h"
 #include "document_manager.h"
+#include "error_text.h"
 #include "errors.h"
 #include "os_error.h"
+#include "param_name.h"
 #include "standin_support.h"
 
 using Microsoft::WRL::ComPtr;
@@ -137,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
                            return SlotOf<ISwDMDocument10>(
                                [](ISwDMDocument10& d) { d.GetPreviewPNGBitmap(nullptr, nullptr); });
                        }}),
-    [](const testing::TestParamInfo<CalledSlotCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 // Each interface with its number of slots and its identifier.
 struct InterfaceCase {
@@ -183,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
                       L"{9CEB5B0E-5E50-4333-B23E-519107876B48}"},
         InterfaceCase{"Document10", SlotCount<ISwDMDocument10>, 65, &IID_ISwDMDocument10,
                       L"{5C23AE78-4008-46C9-AABB-03D29889BE77}"}),
-    [](const testing::TestParamInfo<InterfaceCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST(VendorLayout, ClassAndTypeLibraryIdentifiers) {
     EXPECT_EQ(GuidText(CLSID_SwDMClassFactory), L"{00AB5D8D-2B8F-416B-9761-92FACC8872BE}");
@@ -350,6 +351,6 @@ INSTANTIATE_TEST_SUITE_P(
                     CloseCase{"NoDocument", L"document", true,
                               {"ClassFactory 0 GetApplication", "Application 0 GetDocument"}},
                     CloseCase{"NoApplication", L"application", true, {"ClassFactory 0 GetApplication"}}),
-    [](const testing::TestParamInfo<CloseCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace

@@ -9,16 +9,9 @@
 #include "environment.h"
 #include "file_tests.h"
 #include "handles.h"
+#include "temp_folder.h"
 
 namespace {
-
-std::wstring TempFolder() {
-    wchar_t buffer[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, buffer);
-    std::wstring folder = std::wstring(buffer) + L"kestrum-env-test-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
-}
 
 TEST(GetEnvVarValueTest, SetEmptyAndUnset) {
     SetEnvironmentVariableW(L"KESTRUM_TEST_VALUE", L"C:\\Users\\Anna\\AppData\\Roaming");
@@ -41,7 +34,8 @@ TEST(GetSystemDirTest, FolderWithoutTrailingBackslash) {
 }
 
 TEST(FileTestsTest, FoldersFilesAndMissingPaths) {
-    const std::wstring folder = TempFolder();
+    const TTempFolder temp;
+    const std::wstring folder = temp.Path();
     const std::wstring file = folder + L"\\Datei mit Ümlaut.txt";
     {
         TFileHandle created(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
@@ -68,9 +62,6 @@ TEST(FileTestsTest, FoldersFilesAndMissingPaths) {
     EXPECT_TRUE(CreateFolder(folder + L"\\neu"));
     EXPECT_FALSE(CreateFolder(folder + L"\\neu"));
     EXPECT_FALSE(CreateFolder(folder + L"\\a\\b"));
-    RemoveDirectoryW((folder + L"\\neu").c_str());
-    DeleteFileW(file.c_str());
-    RemoveDirectoryW(folder.c_str());
 }
 
 // Software under HKEY_LOCAL_MACHINE is kept apart for 32-bit programs, so a

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "FileVersionInfo.h"
-#include "MainDlg.h"
 #include "application.h"
 #include "docmgr_install.h"
+#include "FileVersionInfo.h"
+#include "MainDlg.h"
 #include "temp_folder.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include "CharSetNames.h"
 #include "FileVersionInfo.h"
 #include "FileVersionTexts.h"
+#include "param_name.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // This test program exports nothing of the kind.
                       TBindingCase{"ModuleWithoutTheQuery", [] { return ::GetModuleHandleW(nullptr); }, false},
                       TBindingCase{"NoModule", []() -> HMODULE { return nullptr; }, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    TParamName());
 
 // ---- The texts of the program's string table -------------------------------
 
@@ -81,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The text as the table holds it, before the code is filled in.
         TTextCase{"UnformattedText", [] { return LoadVersionText(IDS_CODE_PAGE); }, L"Code Page %d"},
         TTextCase{"MissingText", [] { return LoadVersionText(IDS_CODE_PAGE + 100); }, L""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    TParamName());
 
 // ---- The fallback query ------------------------------------------------------
 

@@ -7,22 +7,12 @@
 #include <vector>
 
 #include "Component.h"
+#include "files.h"
 #include "FileVersionInfo.h"
 #include "handles.h"
+#include "param_name.h"
 
 namespace {
-
-std::wstring OwnPath() {
-    wchar_t path[MAX_PATH * 4] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-    return std::wstring(path, length);
-}
-
-// A file beside the test program.
-std::wstring BesideTests(const std::wstring& name) {
-    const std::wstring own = OwnPath();
-    return own.substr(0, own.find_last_of(L'\\') + 1) + name;
-}
 
 std::wstring PlatformLanguageName(WORD language) {
     wchar_t name[256] = {};
@@ -64,7 +54,7 @@ private:
 
 class TwoTranslations : public ::testing::Test {
 protected:
-    void SetUp() override { info.SetFileName(BesideTests(L"fv_main.dll")); }
+    void SetUp() override { info.SetFileName(ProgramFolder() + L"fv_main.dll"); }
     TFileVersionInfo info;
 };
 
@@ -132,7 +122,7 @@ TEST_P(OutOfRangeSelection, ClearsTheSelection) {
 INSTANTIATE_TEST_SUITE_P(Values, OutOfRangeSelection,
                          ::testing::Values(TSelectionCase{"JustPastTheEnd", 2}, TSelectionCase{"MinusOne", -1},
                                            TSelectionCase{"FarOut", 1000}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         TParamName());
 
 // The twelve string properties, read from both string tables.
 struct TStringCase {
@@ -177,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
                     L"7.1.65535.9 de"},
         TStringCase{"SpecialBuild", &TFileVersionInfo::SpecialBuild, L"SpecialBuild", L"special en",
                     L"speziell de"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST_F(TwoTranslations, StringLookupIgnoresLetterCaseAndFindsNothingElse) {
     EXPECT_EQ(info.StringFileInfo(L"originalfilename"), L"fv_main.dll");
@@ -203,7 +193,7 @@ TEST_F(TwoTranslations, QueryPathOfAtMost255Characters) {
 
 TEST(VersionResource, WithoutTranslationValue) {
     TFileVersionInfo info;
-    info.SetFileName(BesideTests(L"fv_no_translation.dll"));
+    info.SetFileName(ProgramFolder() + L"fv_no_translation.dll");
     ASSERT_TRUE(info.HaveInfo());
     EXPECT_EQ(VerNumToStr(info.FileVersionNumber()), L"2.0.0.1");
     EXPECT_EQ(info.NumTranslations(), 0);
@@ -222,7 +212,7 @@ TEST(VersionResource, WithoutTranslationValue) {
 
 TEST(VersionResource, TranslationValueOfSixBytesIsOneEntry) {
     TFileVersionInfo info;
-    info.SetFileName(BesideTests(L"fv_odd_translation.dll"));
+    info.SetFileName(ProgramFolder() + L"fv_odd_translation.dll");
     ASSERT_TRUE(info.HaveInfo());
     EXPECT_EQ(VerNumToStr(info.FileVersionNumber()), L"1.2.3.4");
     EXPECT_EQ(info.NumTranslations(), 1);
@@ -247,7 +237,7 @@ class CodePageNames : public ::testing::TestWithParam<TCodePageCase> {};
 TEST_P(CodePageNames, NameTheCurrentCodePage) {
     const TCodePageCase& c = GetParam();
     TFileVersionInfo info;
-    info.SetFileName(BesideTests(L"fv_code_pages.dll"));
+    info.SetFileName(ProgramFolder() + L"fv_code_pages.dll");
     ASSERT_EQ(info.NumTranslations(), 3);
     info.SetCurrentTranslation(c.translation);
     EXPECT_EQ(info.GetTransStr(), c.key);
@@ -260,7 +250,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TCodePageCase{"Utf32LE", 0, L"04092EE0", L"12000 (Unicode UTF-32, little endian byte order)"},
                       TCodePageCase{"Utf32BE", 1, L"04092EE1", L"12001 (Unicode UTF-32, big endian byte order)"},
                       TCodePageCase{"RejectedByPlatform", 2, L"04091234", L"4660 (Unknown Code Page)"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    TParamName());
 
 // ---- Files without version information ----------------------------------
 
@@ -268,13 +258,13 @@ class Failures : public ::testing::TestWithParam<const char*> {
 protected:
     static std::wstring PathFor(const std::string& name) {
         if (name == "TextFile") return TextFile();
-        if (name == "MissingPath") return BesideTests(L"no_such_file.dll");
-        if (name == "MissingFolder") return BesideTests(L"no_such_folder\\fv_main.dll");
-        if (name == "LibraryWithoutVersion") return BesideTests(L"fv_no_version.dll");
-        return BesideTests(L"");  // the folder of the tests
+        if (name == "MissingPath") return ProgramFolder() + L"no_such_file.dll";
+        if (name == "MissingFolder") return ProgramFolder() + L"no_such_folder\\fv_main.dll";
+        if (name == "LibraryWithoutVersion") return ProgramFolder() + L"fv_no_version.dll";
+        return ProgramFolder();  // the folder of the tests
     }
     static std::wstring TextFile() {
-        const std::wstring path = BesideTests(L"fileversion_text.txt");
+        const std::wstring path = ProgramFolder() + L"fileversion_text.txt";
         TFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
@@ -289,7 +279,7 @@ protected:
 TEST_P(Failures, ReadAsEmptyTextAndZero) {
     TFileVersionInfo info;
     // Information of an earlier read must not leak into this one.
-    info.SetFileName(BesideTests(L"fv_main.dll"));
+    info.SetFileName(ProgramFolder() + L"fv_main.dll");
     ASSERT_TRUE(info.HaveInfo());
     info.SetCurrentTranslation(1);
 
@@ -326,23 +316,23 @@ TEST_P(Failures, ReadAsEmptyTextAndZero) {
 INSTANTIATE_TEST_SUITE_P(Files, Failures,
                          ::testing::Values("TextFile", "MissingPath", "MissingFolder", "LibraryWithoutVersion",
                                            "Folder"),
-                         [](const auto& info) { return std::string(info.param); });
+                         TParamName());
 
 // ---- Creation, file name and ownership ----------------------------------
 
 TEST(Creation, WithoutOwnerReadsTheRunningProgram) {
     TFileVersionInfo info;
     EXPECT_EQ(info.Owner(), nullptr);
-    EXPECT_EQ(info.FileName(), OwnPath());
+    EXPECT_EQ(info.FileName(), ProgramPath());
     ASSERT_TRUE(info.HaveInfo());
     EXPECT_EQ(VerNumToStr(info.FileVersionNumber()), L"3.1.4.1");
     EXPECT_EQ(info.InternalName(), L"fileversion_tests");
 
     // The empty name selects the running program again.
-    info.SetFileName(BesideTests(L"fv_main.dll"));
+    info.SetFileName(ProgramFolder() + L"fv_main.dll");
     EXPECT_EQ(info.FileVersionNumber().V1, 28);
     info.SetFileName(L"");
-    EXPECT_EQ(info.FileName(), OwnPath());
+    EXPECT_EQ(info.FileName(), ProgramPath());
     EXPECT_EQ(VerNumToStr(info.FileVersionNumber()), L"3.1.4.1");
 }
 
@@ -362,8 +352,8 @@ TEST(Creation, OwnerDestroysTheComponent) {
 TEST(FileName, EveryAssignmentReadsTheFileAnew) {
     // A copy of a fixture that is replaced by another between two assignments
     // of the same name.
-    const std::wstring path = BesideTests(L"fileversion_copy.dll");
-    ASSERT_TRUE(::CopyFileW(BesideTests(L"fv_main.dll").c_str(), path.c_str(), FALSE));
+    const std::wstring path = ProgramFolder() + L"fileversion_copy.dll";
+    ASSERT_TRUE(::CopyFileW((ProgramFolder() + L"fv_main.dll").c_str(), path.c_str(), FALSE));
 
     std::vector<std::wstring> log;
     TProbeInfo info(nullptr, log);
@@ -382,7 +372,7 @@ TEST(FileName, EveryAssignmentReadsTheFileAnew) {
     EXPECT_EQ(info.CompanyName(), L"Test Company");
 
     // Changed file under the same name: the new contents.
-    ASSERT_TRUE(::CopyFileW(BesideTests(L"fv_code_pages.dll").c_str(), path.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW((ProgramFolder() + L"fv_code_pages.dll").c_str(), path.c_str(), FALSE));
     info.SetFileName(path);
     EXPECT_EQ(VerNumToStr(info.FileVersionNumber()), L"1.2.3.4");
     EXPECT_EQ(info.NumTranslations(), 3);

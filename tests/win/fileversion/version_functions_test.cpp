@@ -8,15 +8,10 @@
 #include <iterator>
 #include <string>
 
+#include "files.h"
 #include "VersionFunctions.h"
 
 namespace {
-
-std::wstring OwnPath() {
-    wchar_t path[MAX_PATH * 4] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-    return std::wstring(path, length);
-}
 
 TEST(VersionFunctions, WithoutTheLibraryEveryCallAnswersNoInformation) {
     // Not in the system folder: a library only the program's folder could hold.
@@ -24,10 +19,10 @@ TEST(VersionFunctions, WithoutTheLibraryEveryCallAnswersNoInformation) {
     EXPECT_FALSE(unbound.Bound());
 
     DWORD handle = 0xDEADBEEF;
-    EXPECT_EQ(unbound.GetFileVersionInfoSizeW(OwnPath().c_str(), &handle), 0u);
+    EXPECT_EQ(unbound.GetFileVersionInfoSizeW(ProgramPath().c_str(), &handle), 0u);
     EXPECT_EQ(handle, 0u);
     unsigned char block[64] = {};
-    EXPECT_FALSE(unbound.GetFileVersionInfoW(OwnPath().c_str(), 0, sizeof block, block));
+    EXPECT_FALSE(unbound.GetFileVersionInfoW(ProgramPath().c_str(), 0, sizeof block, block));
     void* value = &handle;
     UINT length = 7;
     EXPECT_FALSE(unbound.VerQueryValueW(block, L"\\", &value, &length));

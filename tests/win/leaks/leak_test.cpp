@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "MainDlg.h"
 #include "application.h"
 #include "errors.h"
-#include "preview_name.h"
+#include "MainDlg.h"
+#include "param_name.h"
+#include "paths.h"
 #include "resource_counts.h"
 #include "standin_support.h"
 
@@ -150,6 +151,6 @@ INSTANTIATE_TEST_SUITE_P(
                     LeakCase{"PropertiesSaved", TOperation::Properties, TPreview::Bitmap, nullptr, false},
                     // Raises after the document was opened for writing and changed.
                     LeakCase{"PropertiesNotSaved", TOperation::Properties, TPreview::Bitmap, L"save", true}),
-    [](const testing::TestParamInfo<LeakCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "errors.h"
 #include "ole_picture.h"
 #include "os_error.h"
+#include "param_name.h"
 #include "preview_test_support.h"
 #include "process_picture.h"
 
@@ -135,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
                         return ScriptedPicture(script, calls);
                     },
                     TExpect::NoPixels, 0, 0}),
-    [](const testing::TestParamInfo<PictureCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST(ProcessPicture, RendersWithTheUpsideDownSourceRectangle) {
     TRenderCall calls;

@@ -12,10 +12,11 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "file_errors.h"
+#include "errors.h"
 #include "handles.h"
 #include "jpeg_writer.h"
 #include "os_error.h"
+#include "param_name.h"
 #include "preview_file.h"
 #include "preview_test_support.h"
 
@@ -75,10 +76,10 @@ protected:
 };
 
 TEST_F(PreviewFileTest, ReplacesAnExistingFileWithTheJpegOfTheBitmap) {
-    WriteBytes(fileName, TBytes(200000, 0x5A));  // longer than the JPEG
+    WriteFileBytes(fileName, TBytes(200000, 0x5A));  // longer than the JPEG
     const TScreenBitmap bitmap = FilledBitmap(50, 30, RGB(255, 0, 0));
     WritePreviewFile(fileName, bitmap);
-    const TBytes written = ReadBytes(fileName);
+    const TBytes written = ReadFileBytes(fileName);
     EXPECT_EQ(written, EncodeJpeg(bitmap.Bgr24Copy().Pixels()));
     ASSERT_GT(written.size(), 20u);
     EXPECT_EQ(TBytes(written.begin(), written.begin() + 4), (TBytes{0xFF, 0xD8, 0xFF, 0xE0}));
@@ -90,26 +91,26 @@ TEST_F(PreviewFileTest, ReplacesAnExistingFileWithTheJpegOfTheBitmap) {
 
 TEST_F(PreviewFileTest, NoPixelsGiveAFileOfLengthZero) {
     WritePreviewFile(fileName, TScreenBitmap());
-    ASSERT_TRUE(FileExists(fileName));
-    EXPECT_TRUE(ReadBytes(fileName).empty());
+    ASSERT_TRUE(IsExistingFile(fileName));
+    EXPECT_TRUE(ReadFileBytes(fileName).empty());
 
-    WriteBytes(fileName, cOldPreview);
+    WriteFileBytes(fileName, cOldPreview);
     WritePreviewFile(fileName, TScreenBitmap());
-    EXPECT_TRUE(ReadBytes(fileName).empty());
+    EXPECT_TRUE(ReadFileBytes(fileName).empty());
     ExpectOnlyThePreview();
 }
 
 TEST_F(PreviewFileTest, RelativeNameIsWrittenInTheCurrentFolder) {
     const TCurrentFolderScope inFolder(folder.Path());
     WritePreviewFile(L"Teil1.sldprtKS", FilledBitmap(8, 8, RGB(0, 0, 255)));
-    EXPECT_EQ(FrameSize(ReadBytes(fileName)), std::make_pair(8, 8));
+    EXPECT_EQ(FrameSize(ReadFileBytes(fileName)), std::make_pair(8, 8));
     ExpectOnlyThePreview();
 }
 
 TEST_F(PreviewFileTest, FailedEncodingLeavesTheOldPreviewAsItWas) {
     const TScreenBitmap tooWide = FilledBitmap(JPEG_MAX_DIMENSION + 1, 1, RGB(255, 0, 0));
     ASSERT_FALSE(tooWide.Empty());
-    WriteBytes(fileName, cOldPreview);
+    WriteFileBytes(fileName, cOldPreview);
     try {
         WritePreviewFile(fileName, tooWide);
         ADD_FAILURE() << "no error raised";
@@ -117,12 +118,12 @@ TEST_F(PreviewFileTest, FailedEncodingLeavesTheOldPreviewAsItWas) {
         EXPECT_EQ(e.MessageNumber, JERR_IMAGE_TOO_BIG);
         EXPECT_EQ(e.Message(), L"JPEG-Fehler #" + std::to_wstring(static_cast<int>(JERR_IMAGE_TOO_BIG)));
     }
-    EXPECT_EQ(ReadBytes(fileName), cOldPreview);
+    EXPECT_EQ(ReadFileBytes(fileName), cOldPreview);
     ExpectOnlyThePreview();
 
     const std::wstring newName = folder.File(L"Neu.sldprtKS");
     EXPECT_THROW(WritePreviewFile(newName, tooWide), EJPEG);
-    EXPECT_FALSE(FileExists(newName));
+    EXPECT_FALSE(IsExistingFile(newName));
 }
 
 // An existing preview that may not be replaced: another program holds it
@@ -141,7 +142,7 @@ class RefusedReplacementTest : public PreviewFileTest, public testing::WithParam
 
 TEST_P(RefusedReplacementTest, OldPreviewStaysWholeAndTheCreationErrorNamesIt) {
     const RefusedCase& c = GetParam();
-    WriteBytes(fileName, cOldPreview);
+    WriteFileBytes(fileName, cOldPreview);
     TFileHandle held;
     switch (c.hold) {
         case THold::NoSharing:
@@ -172,7 +173,7 @@ TEST_P(RefusedReplacementTest, OldPreviewStaysWholeAndTheCreationErrorNamesIt) {
                   L"Datei \"" + fileName + L"\" kann nicht erstellt werden. " + SysErrorMessage(c.error));
     }
     held.Reset();
-    EXPECT_EQ(ReadBytes(fileName), cOldPreview);
+    EXPECT_EQ(ReadFileBytes(fileName), cOldPreview);
     if (c.hold == THold::ReadOnly) {
         EXPECT_NE(::GetFileAttributesW(fileName.c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << "no longer read-only";
     }
@@ -185,10 +186,10 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedCase{"HeldForWritingOthersMayRead", THold::OthersMayRead, ERROR_SHARING_VIOLATION},
                     RefusedCase{"HeldSharingEverything", THold::OthersMayDoAnything, ERROR_SHARING_VIOLATION},
                     RefusedCase{"ReadOnly", THold::ReadOnly, ERROR_ACCESS_DENIED}),
-    [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST_F(PreviewFileTest, RelativeNameOfAHeldPreviewIsReportedByItsFullPath) {
-    WriteBytes(fileName, cOldPreview);
+    WriteFileBytes(fileName, cOldPreview);
     const TFileHandle held(::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held);
@@ -215,7 +216,7 @@ TEST_F(PreviewFileTest, MissingFolderGivesTheCreationError) {
 }
 
 TEST_F(PreviewFileTest, RefusedWriteIsReportedWithTheFileName) {
-    WriteBytes(fileName, cOldPreview);
+    WriteFileBytes(fileName, cOldPreview);
     const TFileHandle readOnly(::CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                              FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(readOnly);

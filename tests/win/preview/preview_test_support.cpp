@@ -132,34 +132,6 @@ private:
 
 }  // namespace
 
-TBytes ReadBytes(const std::wstring& path) {
-    const TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    EXPECT_TRUE(file) << "cannot open the file to read it";
-    TBytes bytes;
-    if (!file) return bytes;
-    LARGE_INTEGER size = {};
-    ::GetFileSizeEx(file.Get(), &size);
-    bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty()) {
-        EXPECT_TRUE(::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr));
-        bytes.resize(read);
-    }
-    return bytes;
-}
-
-void WriteBytes(const std::wstring& path, const TBytes& bytes) {
-    const TFileHandle file(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(file) << "cannot create the file";
-    DWORD written = 0;
-    ASSERT_TRUE(::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-    ASSERT_EQ(written, bytes.size());
-}
-
-bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 ComPtr<IPicture> BitmapPicture(int width, int height, const TQuarters& quarters, bool withPalette) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -230,7 +202,7 @@ ComPtr<IPicture> MetafilePicture(long himetricWidth, long himetricHeight, const 
         const bool bottom = part >= 2;
         const RECT r = {right ? width / 2 : 0, bottom ? height / 2 : 0, right ? width : width / 2,
                         bottom ? height : height / 2};
-        const TUniqueHandle<HBRUSH, TGdiObjectTraits<HBRUSH>> brush(
+        const TUniqueHandle<HBRUSH, THandleTraits<HBRUSH, &::DeleteObject>> brush(
             ::CreateSolidBrush(QuarterColour(quarters, right, bottom)));
         ::FillRect(recorder, &r, brush.Get());
     }
@@ -295,7 +267,7 @@ TScreenBitmap FilledBitmap(int width, int height, COLORREF colour) {
     bitmap.SetSize(width, height);
     const TMemoryDC dc(::CreateCompatibleDC(nullptr));
     const HGDIOBJ previous = ::SelectObject(dc.Get(), bitmap.Handle());
-    const TUniqueHandle<HBRUSH, TGdiObjectTraits<HBRUSH>> brush(::CreateSolidBrush(colour));
+    const TUniqueHandle<HBRUSH, THandleTraits<HBRUSH, &::DeleteObject>> brush(::CreateSolidBrush(colour));
     const RECT all = {0, 0, width, height};
     ::FillRect(dc.Get(), &all, brush.Get());
     ::SelectObject(dc.Get(), previous);

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the preview tests: COM for the test program, temporary folders,
-// files, test pictures and a scripted picture object.
+// Helpers of the preview tests: COM for the test program, test pictures and
+// a scripted picture object (with the shared file and folder helpers).
 #include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
@@ -10,15 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
 #include "screen_bitmap.h"
 #include "temp_folder.h"
-
-using TBytes = std::vector<std::uint8_t>;
-
-
-TBytes ReadBytes(const std::wstring& path);
-void WriteBytes(const std::wstring& path, const TBytes& bytes);
-bool FileExists(const std::wstring& path);
 
 // Four colours, one per quarter: top left, top right, bottom left, bottom right.
 struct TQuarters {

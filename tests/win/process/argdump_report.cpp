@@ -6,21 +6,14 @@
 #include <cwchar>
 #include <string>
 
+#include "utf8.h"
+
 namespace {
 
 std::wstring Variable(const wchar_t* name) {
     wchar_t buffer[2048] = {};
     const DWORD length = GetEnvironmentVariableW(name, buffer, 2048);
     return length > 0 && length < 2048 ? std::wstring(buffer, length) : std::wstring();
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
 }
 
 std::wstring CurrentFolder() {

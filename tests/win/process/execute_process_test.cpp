@@ -7,12 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "MainDlg.h"
 #include "application.h"
+#include "param_name.h"
 #include "process_command_line.h"
+#include "process_launch.h"
 #include "process_test_support.h"
 
 namespace {
+
+// The application's message processing, as the form hands it over.
+const TMessagePump cProcessMessages = [] {
+    if (Application) Application->ProcessMessages();
+};
 
 const DWORD cUntouched = 0xDEADBEEF;
 const wchar_t* const cConsoleChild = L"argdump.exe";
@@ -64,7 +70,7 @@ TEST_P(ExecuteProcessArgumentTest, ChildSeesCommandLineArgumentsAndFolder) {
     PrepareChild(L"args");
 
     DWORD ErrorCode = cUntouched;
-    ASSERT_TRUE(ExecuteProcess(program, params, Expand(c.folder, temp.Path()), true, false, false, ErrorCode));
+    ASSERT_TRUE(ExecuteProcess(program, params, Expand(c.folder, temp.Path()), true, false, false, ErrorCode, cProcessMessages));
     EXPECT_EQ(ErrorCode, cUntouched) << "written on success";
 
     const auto seen = ReadArgDump(dump);
@@ -92,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                      L"%T\\Arbeits Ordner"},
         ArgumentCase{"GivenFolderWithUmlauts", L"", false, L"%T\\Meine Dateien äöü", {},
                      L"%T\\Meine Dateien äöü"}),
-    [](const testing::TestParamInfo<ArgumentCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST_F(ExecuteProcessTest, ProgramWithoutFolderStartsInCurrentFolder) {
     wchar_t saved[MAX_PATH * 2] = {};
@@ -103,7 +109,7 @@ TEST_F(ExecuteProcessTest, ProgramWithoutFolderStartsInCurrentFolder) {
 
     DWORD ErrorCode = cUntouched;
     // Found beside this program, where the platform looks first.
-    const bool started = ExecuteProcess(cConsoleChild, L"", L"", true, false, false, ErrorCode);
+    const bool started = ExecuteProcess(cConsoleChild, L"", L"", true, false, false, ErrorCode, cProcessMessages);
     SetCurrentDirectoryW(saved);
 
     ASSERT_TRUE(started) << ErrorCode;
@@ -139,7 +145,7 @@ TEST_P(ExecuteProcessFailureTest, ReportsPlatformErrorCode) {
     PrepareChild(L"failure");
 
     DWORD ErrorCode = cUntouched;
-    EXPECT_FALSE(ExecuteProcess(fileName, L"a", Expand(c.folder, temp.Path()), true, true, false, ErrorCode));
+    EXPECT_FALSE(ExecuteProcess(fileName, L"a", Expand(c.folder, temp.Path()), true, true, false, ErrorCode, cProcessMessages));
     EXPECT_NE(std::find(c.errorCodes.begin(), c.errorCodes.end(), ErrorCode), c.errorCodes.end())
         << "error code " << ErrorCode;
     EXPECT_FALSE(IsExistingFile(dump)) << "a program was started";
@@ -154,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 {ERROR_PATH_NOT_FOUND, ERROR_FILE_NOT_FOUND}},
                     FailureCase{"MissingWorkingFolder", L"%B\\argdump.exe", L"%T\\fehlt\\", {ERROR_DIRECTORY}},
                     FailureCase{"NotAProgram", L"%T\\kein programm.exe", L"", {ERROR_BAD_EXE_FORMAT}}),
-    [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 // The highest of many new handles: it grows when handles below it stay in use.
 // (GetProcessHandleCount has no count to give under Wine.)
@@ -174,11 +180,11 @@ TEST_F(ExecuteProcessTest, LeavesNoHandlesBehind) {
     DWORD ErrorCode = 0;
     auto runAll = [&] {
         DeleteFileW(EndMark().c_str());
-        ExecuteProcess(BinFile(cConsoleChild), L"", L"", false, false, false, ErrorCode);
+        ExecuteProcess(BinFile(cConsoleChild), L"", L"", false, false, false, ErrorCode, cProcessMessages);
         WaitForChildEnd();
         // Without the idle wait: Wine's WaitForInputIdle keeps one handle of its own per call.
-        ExecuteProcess(BinFile(cGuiChild), L"", L"", true, false, true, ErrorCode);
-        ExecuteProcess(BinFile(L"nicht vorhanden.exe"), L"", L"", true, true, false, ErrorCode);
+        ExecuteProcess(BinFile(cGuiChild), L"", L"", true, false, true, ErrorCode, cProcessMessages);
+        ExecuteProcess(BinFile(L"nicht vorhanden.exe"), L"", L"", true, true, false, ErrorCode, cProcessMessages);
     };
     runAll();  // first use may set up lasting state of its own
     const UINT_PTR before = HighestFreshHandle();
@@ -232,14 +238,19 @@ private:
     HWND fWindow = nullptr;
 };
 
-class ExecuteProcessTerminationTest : public ExecuteProcessTest, public testing::WithParamInterface<const wchar_t*> {};
+struct TerminationCase {
+    const char* name;
+    const wchar_t* child;
+};
+
+class ExecuteProcessTerminationTest : public ExecuteProcessTest, public testing::WithParamInterface<TerminationCase> {};
 
 TEST_P(ExecuteProcessTerminationTest, ReturnsAfterChildEndedWhileWindowsRepaint) {
     TRepaintWindow window;
     PrepareChild(L"terminated", 1500);
     const ULONGLONG started = GetTickCount64();
     DWORD ErrorCode = cUntouched;
-    ASSERT_TRUE(ExecuteProcess(BinFile(GetParam()), L"", L"", true, true, false, ErrorCode));
+    ASSERT_TRUE(ExecuteProcess(BinFile(GetParam().child), L"", L"", true, true, false, ErrorCode, cProcessMessages));
     const ULONGLONG elapsed = GetTickCount64() - started;
     EXPECT_TRUE(IsExistingFile(EndMark())) << "returned before the program ended";
     EXPECT_GE(elapsed, 1400u);
@@ -247,16 +258,15 @@ TEST_P(ExecuteProcessTerminationTest, ReturnsAfterChildEndedWhileWindowsRepaint)
     EXPECT_EQ(ErrorCode, cUntouched);
 }
 
-INSTANTIATE_TEST_SUITE_P(Children, ExecuteProcessTerminationTest, testing::Values(cConsoleChild, cGuiChild),
-                         [](const testing::TestParamInfo<const wchar_t*>& info) {
-                             return std::string(info.param == cConsoleChild ? "Console" : "Gui");
-                         });
+INSTANTIATE_TEST_SUITE_P(Children, ExecuteProcessTerminationTest,
+                         testing::Values(TerminationCase{"Console", cConsoleChild}, TerminationCase{"Gui", cGuiChild}),
+                         TParamName());
 
 TEST_F(ExecuteProcessTest, QuitMessageDoesNotEndTheWaitForTermination) {
     PrepareChild(L"quit", 1000);
     PostQuitMessage(0);
     DWORD ErrorCode = cUntouched;
-    ASSERT_TRUE(ExecuteProcess(BinFile(cConsoleChild), L"", L"", true, false, false, ErrorCode));
+    ASSERT_TRUE(ExecuteProcess(BinFile(cConsoleChild), L"", L"", true, false, false, ErrorCode, cProcessMessages));
     EXPECT_TRUE(IsExistingFile(EndMark())) << "the quit message ended the wait";
     EXPECT_TRUE(application.Terminated()) << "the quit message was not taken";
 }
@@ -278,7 +288,7 @@ TEST_P(ExecuteProcessIdleTest, WaitsUntilReadyForInputOnlyWhereThereIsInput) {
     PrepareChild(L"idle", c.runMs, c.startupMs);
     const ULONGLONG started = GetTickCount64();
     DWORD ErrorCode = cUntouched;
-    ASSERT_TRUE(ExecuteProcess(BinFile(c.program), L"", L"", false, c.waitUntilIdle, false, ErrorCode));
+    ASSERT_TRUE(ExecuteProcess(BinFile(c.program), L"", L"", false, c.waitUntilIdle, false, ErrorCode, cProcessMessages));
     const ULONGLONG elapsed = GetTickCount64() - started;
     const bool ready = IsExistingFile(dump);
     const bool ended = IsExistingFile(EndMark());
@@ -297,7 +307,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(IdleCase{"WindowedChildWaitedForUntilReady", cGuiChild, 1500, 3000, true, true, 1400, 4000},
                     IdleCase{"ConsoleChildNotWaitedFor", cConsoleChild, 0, 3000, true, std::nullopt, 0, 2000},
                     IdleCase{"NoWaitReturnsRightAfterStart", cGuiChild, 1500, 0, false, false, 0, 1000}),
-    [](const testing::TestParamInfo<IdleCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 // --- how the first window is shown -------------------------------------------------
 
@@ -314,7 +324,7 @@ TEST_P(ExecuteProcessShowTest, AsksForMinimizedWindowOnlyWhenTold) {
     const ShowCase& c = GetParam();
     PrepareChild(L"show");
     DWORD ErrorCode = cUntouched;
-    ASSERT_TRUE(ExecuteProcess(BinFile(c.program), L"", L"", true, false, c.RunMinimized, ErrorCode));
+    ASSERT_TRUE(ExecuteProcess(BinFile(c.program), L"", L"", true, false, c.RunMinimized, ErrorCode, cProcessMessages));
     const auto seen = ReadArgDump(dump);
     ASSERT_TRUE(seen);
     EXPECT_EQ((seen->startflags & STARTF_USESHOWWINDOW) != 0, c.RunMinimized);
@@ -330,6 +340,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ExecuteProcessShowTest,
                          testing::Values(ShowCase{"WindowedMinimized", cGuiChild, true},
                                          ShowCase{"WindowedOwnDefault", cGuiChild, false},
                                          ShowCase{"ConsoleMinimized", cConsoleChild, true}),
-                         [](const testing::TestParamInfo<ShowCase>& info) { return std::string(info.param.name); });
+                         TParamName());
 
 }  // namespace

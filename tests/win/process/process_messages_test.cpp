@@ -8,6 +8,7 @@
 #include <string>
 
 #include "application.h"
+#include "param_name.h"
 
 namespace {
 
@@ -126,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ::PostQuitMessage(0);
                   },
                   0, 0, 1}),
-    [](const testing::TestParamInfo<TQuitCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST(ProcessMessages, WithoutQuitMessageTheApplicationGoesOn) {
     TApplication application;

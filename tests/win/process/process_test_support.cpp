@@ -5,24 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
-
-std::wstring FromUtf8(const std::string& text) {
-    if (text.empty()) return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
-}  // namespace
-
-std::wstring BinFile(const std::wstring& name) {
-    wchar_t path[MAX_PATH * 2] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-    std::wstring folder(path, length);
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return folder + name;
-}
+std::wstring BinFile(const std::wstring& name) { return ProgramFolder() + name; }
 
 std::wstring WithoutTrailingBackslash(std::wstring path) {
     if (path.size() > 3 && path.back() == L'\\') path.pop_back();
@@ -32,11 +15,6 @@ std::wstring WithoutTrailingBackslash(std::wstring path) {
 bool SameFolder(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(WithoutTrailingBackslash(a).c_str(), -1, WithoutTrailingBackslash(b).c_str(), -1,
                                 TRUE) == CSTR_EQUAL;
-}
-
-bool IsExistingFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool WaitForFile(const std::wstring& path, DWORD timeoutMs) {

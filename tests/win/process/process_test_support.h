@@ -7,7 +7,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "files.h"
 #include "temp_folder.h"
+#include "utf8.h"
 
 // A file in the folder of this test program (where argdump.exe and the others are).
 std::wstring BinFile(const std::wstring& name);
@@ -15,7 +18,6 @@ std::wstring BinFile(const std::wstring& name);
 std::wstring WithoutTrailingBackslash(std::wstring path);
 // Folder names compared as the file system does: case-insensitively.
 bool SameFolder(const std::wstring& a, const std::wstring& b);
-bool IsExistingFile(const std::wstring& path);
 // Waits up to timeoutMs for the file to exist.
 bool WaitForFile(const std::wstring& path, DWORD timeoutMs);
 // Replaces every "%T" in text by folder.

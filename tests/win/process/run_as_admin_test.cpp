@@ -5,7 +5,6 @@
 #include <cwchar>
 #include <string>
 
-#include "MainDlg.h"
 #include "process_test_support.h"
 #include "run_as_admin.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "errors.h"
+#include "param_name.h"
 #include "property_input.h"
 #include "property_test_support.h"
 #include "standin_support.h"
@@ -46,7 +47,7 @@ protected:
 TEST_F(PropertyInput, ReadsAFileByPathInTheAnsiCodePage) {
     if (::GetACP() != 1252) GTEST_SKIP() << "ANSI code page " << ::GetACP() << ", not 1252";
     const std::wstring file = folder.File(L"Eigenschaften \u00e4.txt");
-    WriteBytes(file, "Gr\xf6\xdf" "e\r\nwei\xdf\r\nL\xe4nge\n12 \x80\n");
+    WriteFileBytes(file, "Gr\xf6\xdf" "e\r\nwei\xdf\r\nL\xe4nge\n12 \x80\n");
     EXPECT_EQ(AsTuples(ReadPropertyFile(file)),
               (std::vector<TEntryTuple>{{L"Gr\u00f6\u00dfe", L"wei\u00df", 0}, {L"L\u00e4nge", L"12 \u20ac", 1}}));
 }
@@ -62,8 +63,8 @@ TEST_F(PropertyInput, ReadsStandardInputForAnEmptyPathUpToTheBrokenPipe) {
 }
 
 TEST_F(PropertyInput, PathLengthLimitIs259Characters) {
-    WriteBytes(folder.File(L"props.txt"), "A\n1\n");
-    WriteBytes(folder.File(L"props1.txt"), "A\n1\n");
+    WriteFileBytes(folder.File(L"props.txt"), "A\n1\n");
+    WriteFileBytes(folder.File(L"props1.txt"), "A\n1\n");
     const TCurrentFolderScope inFolder(folder.File(L""));
     const std::wstring fits = PaddedPath(L"props.txt", 259);
     EXPECT_EQ(ReadPropertyFile(fits).size(), 1u);
@@ -80,7 +81,7 @@ TEST_F(PropertyInput, PathLengthLimitIs259Characters) {
 
 TEST_F(PropertyInput, OthersMayReadButNotWriteWhileOpenAndItIsClosedAfterReading) {
     const std::wstring file = folder.File(L"props.txt");
-    WriteBytes(file, "A\n1\n");
+    WriteFileBytes(file, "A\n1\n");
     {
         TPropertyInput input(file);
         const TFileHandle reader(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -111,7 +112,7 @@ class PropertyInputFailure : public PropertyInput, public testing::WithParamInte
 
 TEST_P(PropertyInputFailure, RaisesInOutErrorWithCodeAndMessage) {
     const std::wstring file = folder.File(L"props.txt");
-    WriteBytes(file, "A\n1\n");
+    WriteFileBytes(file, "A\n1\n");
     std::wstring path = file;
     TFileHandle held;
     std::optional<TStdInScope> standardInput;
@@ -160,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
         InputFailureCase{"NoStandardInput", TInputProblem::NoStandardInput, ERROR_INVALID_HANDLE, L"E/A-Fehler 6"},
         InputFailureCase{"WriteOnlyStandardInput", TInputProblem::WriteOnlyStandardInput, ERROR_ACCESS_DENIED,
                          L"Dateizugriff verweigert"}),
-    [](const testing::TestParamInfo<InputFailureCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 TEST(SystemTextRules, NamesMatchWithoutCaseInTheUserLocale) {
     EXPECT_EQ(CompareNamesInUserLocale(L"L\u00e4nge", L"L\u00c4NGE"), 0);

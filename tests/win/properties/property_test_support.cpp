@@ -4,16 +4,6 @@
 
 #include <utility>
 
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    TFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                   nullptr));
-    ASSERT_TRUE(file) << "cannot create the file, error " << ::GetLastError();
-    DWORD written = 0;
-    ASSERT_TRUE(bytes.empty() ||
-                ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-    ASSERT_EQ(written, bytes.size());
-}
-
 TStdInScope::TStdInScope(HANDLE handle) : fPrevious(::GetStdHandle(STD_INPUT_HANDLE)) {
     ::SetStdHandle(STD_INPUT_HANDLE, handle);
 }

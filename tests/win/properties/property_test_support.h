@@ -8,11 +8,9 @@
 #include <tuple>
 #include <vector>
 
+#include "files.h"
 #include "handles.h"
 #include "property_file.h"
-
-// Writes the bytes as the file at path, replacing it.
-void WriteBytes(const std::wstring& path, const std::string& bytes);
 
 // Standard input replaced by handle for the life of the object.
 class TStdInScope {

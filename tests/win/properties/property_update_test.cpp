@@ -6,10 +6,11 @@
 #include <tuple>
 #include <vector>
 
-#include "com_failure_text.h"
 #include "document_errors.h"
+#include "error_text.h"
 #include "errors.h"
 #include "os_error.h"
+#include "param_name.h"
 #include "property_test_support.h"
 #include "property_update.h"
 #include "standin_support.h"
@@ -57,10 +58,10 @@ class PropertyUpdateWrites : public PropertyUpdate, public testing::WithParamInt
 TEST_P(PropertyUpdateWrites, ReplacesListedPropertiesByTextAndCounts) {
     const UpdateCase& c = GetParam();
     WriteDocument(Document(), swDmDocumentPart, c.before);
-    WriteBytes(PropertyFile(), c.file);
-    int updated = -1;
-    EXPECT_EQ(UpdateCustomProperties(Document(), PropertyFile(), updated), c.created);
-    EXPECT_EQ(updated, c.updated);
+    WriteFileBytes(PropertyFile(), c.file);
+    const TPropertyCounts counts = UpdateCustomProperties(Document(), PropertyFile());
+    EXPECT_EQ(counts.AnzNeu, c.created);
+    EXPECT_EQ(counts.AnzAkt, c.updated);
     EXPECT_EQ(PropertiesOf(Document()), c.after);
     EXPECT_TRUE(OpenForWriting(Document())) << "the document was not closed";
 }
@@ -108,18 +109,18 @@ INSTANTIATE_TEST_SUITE_P(
                    {{L"Teil", 30, L"7"}}},
         // A blank line between pairs: an empty name with the next name as value.
         UpdateCase{"BlankLineGivesAnEmptyName", {}, "N1\nV1\n\nN2\nV2\n", 2, 0, {{L"N1", 30, L"V1"}, {L"", 30, L"N2"}}}),
-    [](const testing::TestParamInfo<UpdateCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 // A refused add of a name the document did not have loses nothing: it counts
 // in neither number, and the document is saved.
 TEST_F(PropertyUpdate, RefusedAddsOfNewNamesCountInNeither) {
     WriteDocument(Document(), swDmDocumentPart, {{L"Material", swDmCustomInfoText, L"Stahl"}});
-    WriteBytes(PropertyFile(), "Farbe\nrot\nGewicht\n12\n");
+    WriteFileBytes(PropertyFile(), "Farbe\nrot\nGewicht\n12\n");
     const TCallLog calls;
     const TFaultScope fault(L"add");
-    int updated = -1;
-    EXPECT_EQ(UpdateCustomProperties(Document(), PropertyFile(), updated), 0);
-    EXPECT_EQ(updated, 0);
+    const TPropertyCounts counts = UpdateCustomProperties(Document(), PropertyFile());
+    EXPECT_EQ(counts.AnzNeu, 0);
+    EXPECT_EQ(counts.AnzAkt, 0);
     EXPECT_EQ(PropertiesOf(Document()), (std::vector<TPropertyTuple>{{L"Material", 30, L"Stahl"}}));
     ASSERT_GE(calls.Calls().size(), 2u);
     EXPECT_EQ(calls.Calls().end()[-2], "Document 33 Save");
@@ -156,7 +157,7 @@ TEST_P(PropertyUpdateFails, RaisesAndLeavesTheDocumentAsItWas) {
     }
     const std::vector<std::uint8_t> before =
         c.state == TDocumentState::Missing ? std::vector<std::uint8_t>() : ReadFileBytes(Document());
-    if (c.failure != TFailure::PropertyFile) WriteBytes(PropertyFile(), "Farbe\nrot\nNeu\n1\n");
+    if (c.failure != TFailure::PropertyFile) WriteFileBytes(PropertyFile(), "Farbe\nrot\nNeu\n1\n");
     TFileHandle held;
     if (c.state == TDocumentState::ReadOnly) {
         ASSERT_TRUE(::SetFileAttributesW(Document().c_str(), FILE_ATTRIBUTE_READONLY));
@@ -182,9 +183,8 @@ TEST_P(PropertyUpdateFails, RaisesAndLeavesTheDocumentAsItWas) {
     {
         const TCallLog calls;
         const TFaultScope fault(c.faults);
-        int updated = -1;
         try {
-            UpdateCustomProperties(Document(), PropertyFile(), updated);
+            UpdateCustomProperties(Document(), PropertyFile());
             ADD_FAILURE() << "no failure";
         } catch (const Exception& e) {
             EXPECT_EQ(e.Message(), expected);
@@ -195,7 +195,6 @@ TEST_P(PropertyUpdateFails, RaisesAndLeavesTheDocumentAsItWas) {
                 EXPECT_NE(dynamic_cast<const EInOutError*>(&e), nullptr);
             }
         }
-        EXPECT_EQ(updated, -1) << "counts reported for a failed update";
         // Once the document is open, it is closed on every path.
         EXPECT_EQ(calls.Calls(), c.calls);
     }
@@ -232,6 +231,6 @@ INSTANTIATE_TEST_SUITE_P(
                           {cGetApplication, cGetDocument, cClose}},
         UpdateFailureCase{"ClassFactoryRefused", L"classfactory", TDocumentState::Plain, TFailure::Interface, 0, {}},
         UpdateFailureCase{"MissingPropertyFile", L"", TDocumentState::Plain, TFailure::PropertyFile, 0, {}}),
-    [](const testing::TestParamInfo<UpdateFailureCase>& info) { return std::string(info.param.name); });
+    TParamName());
 
 }  // namespace

@@ -1,0 +1,24 @@
+#pragma once
+// Preparing the environment at start: the per-user folders, the Document
+// Manager's presence and version, and its type-library registration.
+#include <windows.h>
+
+#include <string>
+
+#include "environment.h"
+
+struct TStartupEnvironment {
+    std::wstring ProgramFolder;  // %APPDATA%\KesTrum\ with its trailing backslash
+    std::wstring SettingsFile;   // ProgramFolder and "Kestrum.ini"
+    bool DocMgrFound = false;    // installed at its fixed path, version accepted
+    bool DocMgrTooNew = false;   // the message was shown: the program is to end
+};
+
+// Makes sure that the per-user data folder and its "DBExt" exist, looks for
+// the Document Manager at its fixed path and reads its major version. A
+// version above 28 shows the message (centred, owned by no window) and gives
+// DocMgrTooNew. When the type library's key is missing from
+// HKEY_CLASSES_ROOT (64-bit view, opened with openKey), starts its
+// registration with administrator rights, owned by registrationOwner.
+// Raises EInOutError when a folder cannot be made.
+TStartupEnvironment PrepareEnvironment(TRegOpenKey openKey, HWND registrationOwner);

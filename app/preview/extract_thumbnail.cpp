@@ -1,0 +1,33 @@
+#include "extract_thumbnail.h"
+
+#include <ocidl.h>
+#include <olectl.h>
+#include <wrl/client.h>
+
+#include "com_support.h"
+#include "document_manager.h"
+#include "paths.h"
+#include "preview_file.h"
+#include "process_picture.h"
+
+using Microsoft::WRL::ComPtr;
+
+void ExtractDocumentThumbnail(const std::wstring& SldFilename) {
+    // Read-only: the document is never changed. Without a document (or an
+    // application object to open it) no preview file is created or changed.
+    TSwDMOpenDocument swDoc(SldFilename, true);
+    ISwDMDocument10& swDoc10 = swDoc.Document();
+
+    // The preview error codes are not looked at: no picture means no preview.
+    // A document that keeps its preview only as PNG gives none as a bitmap.
+    SwDmPreviewError swResult = swDmPreviewErrorNone;
+    ComPtr<IDispatch> previewPicture;
+    swDoc10.GetPreviewBitmap(&swResult, previewPicture.GetAddressOf());
+    if (!previewPicture) swDoc10.GetPreviewPNGBitmap(&swResult, previewPicture.ReleaseAndGetAddressOf());
+
+    const ComPtr<IPicture> picture = InterfaceCast<IPicture>(previewPicture.Get(), IID_IPicture);
+    const TScreenBitmap bitmap = processPicture(picture.Get());
+    WritePreviewFile(PreviewFileName(SldFilename), bitmap);
+
+    swDoc.Close();
+}

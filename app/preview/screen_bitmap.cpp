@@ -1,0 +1,48 @@
+#include "screen_bitmap.h"
+
+#include "os_error.h"
+
+void TScreenBitmap::SetSize(int width, int height) {
+    fHandle.Reset();
+    fWidth = width > 0 ? width : 0;
+    fHeight = height > 0 ? height : 0;
+    if (fWidth == 0 || fHeight == 0) return;
+
+    const TWindowDC screen(nullptr);
+    if (!screen.Get()) RaiseGdiError();
+    TBitmapHandle bitmap(::CreateCompatibleBitmap(screen.Get(), fWidth, fHeight));
+    if (!bitmap) RaiseGdiError();
+    const TMemoryDC dc(::CreateCompatibleDC(screen.Get()));
+    if (!dc) RaiseGdiError();
+    const HGDIOBJ previous = ::SelectObject(dc.Get(), bitmap.Get());
+    if (!previous || previous == HGDI_ERROR) RaiseGdiError();
+    const BOOL filled = ::PatBlt(dc.Get(), 0, 0, fWidth, fHeight, WHITENESS);
+    const DWORD fillError = filled ? 0 : ::GetLastError();  // before SelectObject can replace it
+    ::SelectObject(dc.Get(), previous);
+    if (!filled) RaiseGdiError(fillError);
+    fHandle = std::move(bitmap);
+}
+
+TBgrCopy TScreenBitmap::Bgr24Copy() const {
+    TBgrCopy copy;
+    if (Empty()) return copy;
+    const std::size_t stride = (static_cast<std::size_t>(fWidth) * 3 + 3) / 4 * 4;
+    copy.Bytes.resize(stride * static_cast<std::size_t>(fHeight));
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = fWidth;
+    info.bmiHeader.biHeight = -fHeight;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    const TWindowDC screen(nullptr);
+    if (!screen.Get()) RaiseGdiError();
+    const int rows = ::GetDIBits(screen.Get(), fHandle.Get(), 0, static_cast<UINT>(fHeight), copy.Bytes.data(), &info,
+                                 DIB_RGB_COLORS);
+    if (rows != fHeight) RaiseGdiError();
+    copy.Width = fWidth;
+    copy.Height = fHeight;
+    copy.Stride = static_cast<std::ptrdiff_t>(stride);
+    return copy;
+}

@@ -1,0 +1,60 @@
+#include "property_update.h"
+
+#include <optional>
+#include <vector>
+
+#include "bstr.h"
+#include "document_errors.h"
+#include "document_manager.h"
+#include "errors.h"
+#include "property_input.h"
+#include "property_tally.h"
+
+namespace {
+
+bool Succeeded(HRESULT result, VARIANT_BOOL success) { return SUCCEEDED(result) && success != VARIANT_FALSE; }
+
+}  // namespace
+
+TPropertyCounts UpdateCustomProperties(const std::wstring& SldFileName, const std::wstring& PropFileName) {
+    // The property file is read whole and closed before the document is opened.
+    const std::vector<TPropertyEntry> StrgL = ReadPropertyFile(PropFileName);
+
+    TSwDMOpenDocument swDoc(SldFileName, false);
+    ISwDMDocument10& swDoc10 = swDoc.Document();
+
+    long propertyCount = 0;
+    swDoc10.GetCustomPropertyCount(&propertyCount);  // the answer is not needed
+
+    // Every listed name is deleted first, then added anew as text with the
+    // value of the first entry of that name.
+    TPropertyTally tally(StrgL);
+    for (std::size_t entry = 0; entry < StrgL.size(); ++entry) {
+        const TBstr name(StrgL[entry].Name);
+        VARIANT_BOOL deleted = VARIANT_FALSE;
+        const HRESULT result = swDoc10.DeleteCustomProperty(name.Get(), &deleted);
+        tally.Deleted(entry, Succeeded(result, deleted));
+    }
+    for (std::size_t entry = 0; entry < StrgL.size(); ++entry) {
+        const TBstr name(StrgL[entry].Name);
+        const TBstr value(StrgL[StrgL[entry].First].Value);
+        VARIANT_BOOL added = VARIANT_FALSE;
+        const HRESULT result = swDoc10.AddCustomProperty(name.Get(), swDmCustomInfoText, value.Get(), &added);
+        tally.Added(entry, Succeeded(result, added));
+    }
+
+    // A property that was deleted and could not be added again would be lost
+    // with the save: the document is closed unsaved, so it keeps its old value.
+    if (const std::optional<std::size_t> lost = tally.FirstLostEntry()) {
+        throw Exception(PropertyNotAddedText(SldFileName, StrgL[*lost].Name));
+    }
+
+    SwDmDocumentSaveError saveError = swDmDocumentSaveErrorFail;
+    const HRESULT saved = swDoc10.Save(&saveError);
+    if (FAILED(saved) && saveError == swDmDocumentSaveErrorNone) saveError = swDmDocumentSaveErrorFail;
+    swDoc.Close();
+    // Nothing reached the disk: no counts to report.
+    if (saveError != swDmDocumentSaveErrorNone) throw Exception(DocumentSaveErrorText(SldFileName, saveError));
+
+    return TPropertyCounts{tally.NewCount(), tally.UpdatedCount()};
+}

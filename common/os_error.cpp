@@ -1,0 +1,34 @@
+#include "os_error.h"
+
+#include <windows.h>
+
+#include "error_text.h"
+#include "errors.h"
+
+std::wstring SysErrorMessage(unsigned long code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+            FORMAT_MESSAGE_ARGUMENT_ARRAY,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text;
+    if (buffer) {
+        text.assign(buffer, length);
+        ::LocalFree(buffer);
+    }
+    return TrimSystemText(text);
+}
+
+void RaiseOSError(unsigned long code) {
+    throw EOSError(OsErrorText(code, SysErrorMessage(code)), code);
+}
+
+void RaiseLastOSError() { RaiseOSError(::GetLastError()); }
+
+void RaiseGdiError(unsigned long code) {
+    std::wstring text = code != 0 ? SysErrorMessage(code) : std::wstring();
+    if (text.empty()) text = L"Systemressourcen erschöpft";
+    throw EOutOfResources(text);
+}
+
+void RaiseGdiError() { RaiseGdiError(::GetLastError()); }
