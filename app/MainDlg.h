@@ -53,7 +53,6 @@ public:
     void ShowStatusText(const std::wstring& text);
     void PlaceWindow();
     HWND Handle() const noexcept { return fWindow->Handle(); }
-    HWND StatusLabel() const noexcept { return fWindow->StatusLabel(); }
 
     bool fswdocmgrFound = false;
     // How FormCreate opens registry keys: the platform's RegOpenKeyExW, or a

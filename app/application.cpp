@@ -25,9 +25,9 @@ std::wstring LowerCase(const std::wstring& text) {
 
 TApplication::TApplication() {
     Application = this;
-    fExeName = ProgramFilePath();
-    if (fExeName.empty()) RaiseLastOSError();
-    fTitle = ApplicationTitle(fExeName, &LowerCase);
+    const std::wstring programPath = ProgramFilePath();
+    if (programPath.empty()) RaiseLastOSError();
+    fTitle = ApplicationTitle(programPath, &LowerCase);
 }
 
 TApplication::~TApplication() {

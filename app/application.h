@@ -29,8 +29,6 @@ public:
     void ProcessMessages();
 
     HWND Handle() const noexcept { return fHandle.Get(); }
-    const std::wstring& Title() const noexcept { return fTitle; }
-    const std::wstring& ExeName() const noexcept { return fExeName; }
 
     // Shows the error box for the failure being handled (call inside a catch).
     void HandleException(std::exception_ptr failure);
@@ -38,7 +36,6 @@ public:
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    std::wstring fExeName;
     std::wstring fTitle;
     bool fComInitialized = false;
     bool fTerminated = false;

@@ -15,8 +15,6 @@ public:
     void SetOwner(HWND owner);
     void SetEnabled(bool enabled);
     void SetInterval(UINT interval);
-    bool Enabled() const noexcept { return fEnabled; }
-    UINT Interval() const noexcept { return fInterval; }
     UINT_PTR Id() const noexcept { return fId; }
 
     std::function<void()> OnTimer;

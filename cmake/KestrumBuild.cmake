@@ -13,17 +13,30 @@ endmacro()
 # kestrum_folder_library(NAME
 #   [PORTABLE sources...]        Windows-free: built for Windows and natively
 #   [WINDOWS sources...]         built for Windows only
+#   [INTERFACE headers...]       what the folders above may include
 #   [DEPENDS libraries...]       linked on every platform
 #   [WINDOWS_DEPENDS libraries...])
-# The library of one source folder: its folder is a public include directory,
-# and which of its sources need Windows is visible where it is declared.
+# The library of one source folder. Its folder is a private include
+# directory; the folders above see only its interface headers, each through a
+# forwarding header in the build folder (what those headers include from
+# their own folder is found beside them).
 function(kestrum_folder_library name)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "PORTABLE;WINDOWS;DEPENDS;WINDOWS_DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "PORTABLE;WINDOWS;INTERFACE;DEPENDS;WINDOWS_DEPENDS")
   add_library(${name} STATIC ${ARG_PORTABLE})
-  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  set(interface_dir ${CMAKE_CURRENT_BINARY_DIR}/interface)
+  foreach(header ${ARG_INTERFACE})
+    file(CONFIGURE OUTPUT ${interface_dir}/${header}
+         CONTENT "#pragma once\n#include \"${CMAKE_CURRENT_SOURCE_DIR}/${header}\"\n")
+  endforeach()
+  target_include_directories(${name} PUBLIC ${interface_dir} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
   if(WIN32)
     target_sources(${name} PRIVATE ${ARG_WINDOWS})
     target_link_libraries(${name} PUBLIC ${ARG_WINDOWS_DEPENDS})
   endif()
+  # Test programs, stand-ins, benchmarks and fuzz targets may look inside.
+  if(NOT TARGET kestrum_internals)
+    add_library(kestrum_internals INTERFACE)
+  endif()
+  target_include_directories(kestrum_internals INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})
 endfunction()

@@ -24,7 +24,6 @@ public:
     TStatusWindow& operator=(const TStatusWindow&) = delete;
 
     HWND Handle() const noexcept { return fHandle.Get(); }
-    HWND StatusLabel() const noexcept { return fStatusLabel; }
 
     // Centred over the main product's window (the first window whose title
     // holds "KesTrum"), else over the work area of its monitor; then sized
