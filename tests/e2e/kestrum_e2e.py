@@ -5,6 +5,7 @@ The environment comes from PREFIX_DIR/env.sh (tests/e2e/prefix.sh) and from
 ctest (KESTRUM_BIN, KESTRUM_ARTIFACTS, KESTRUM_SOURCE)."""
 
 import os
+import shutil
 import subprocess
 import tempfile
 import time
@@ -115,6 +116,17 @@ def wine(args, timeout=60, env=None, **kwargs):
         out.seek(0)
         err.seek(0)
         result.stdout, result.stderr = out.read(), err.read()
+    return result
+
+
+def tool(args, timeout=60):
+    """Runs one of the test tools (dmfixture.exe) to its end, like wine().
+    The tools report every failure of theirs on standard error; a run that
+    ends with exit code 1 and no output at all did not get to run (seen rarely
+    under load, for console programs of this Wine), and is made once more."""
+    result = wine(args, timeout=timeout)
+    if result.returncode == 1 and not result.stdout and not result.stderr:
+        result = wine(args, timeout=timeout)
     return result
 
 
@@ -321,6 +333,12 @@ class WineTestCase(unittest.TestCase):
             stop(proc)
         wait_for(lambda: not leftovers(), timeout=10)
 
+    def temp_folder(self, prefix):
+        """A new folder, removed with its contents after the test."""
+        folder = tempfile.mkdtemp(prefix=prefix)
+        self.addCleanup(shutil.rmtree, folder, True)
+        return folder
+
     def launch(self, args, exe=None, env=None):
         proc = start([exe or HELPER] + list(args), env=env)
         self.procs.append(proc)
@@ -337,3 +355,13 @@ if __name__ == "__main__":
     import sys
     for argument in sys.argv[1:]:
         print(windows_path(argument))
+
+
+class DocmgrChangingTestCase(WineTestCase):
+    """For tests that install another Document Manager variant: version 28,
+    which the rest of the suite expects, is back after the class."""
+
+    @classmethod
+    def tearDownClass(cls):
+        if WINE and os.environ.get("WINEPREFIX"):
+            set_docmgr("28")

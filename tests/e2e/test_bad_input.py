@@ -15,7 +15,6 @@ stand-in Document Manager 28; the big inputs are made in a temporary folder."""
 import codecs
 import os
 import random
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -130,8 +129,7 @@ class TimerEnd:
 class BadInputTestCase(k.WineTestCase):
     def setUp(self):
         super().setUp()
-        self.folder = tempfile.mkdtemp(prefix="kestrum-bad-input-")
-        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.folder = self.temp_folder("kestrum-bad-input-")
         self.waiting = []
 
     def path(self, *names):
@@ -154,13 +152,13 @@ class BadInputTestCase(k.WineTestCase):
             args += ["--preview", windows_path(picture)]
         for name, prop_type, value in props:
             args += ["--prop", name, str(prop_type), value]
-        result = k.wine(args, timeout=120)
+        result = k.tool(args, timeout=120)
         self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
         return path
 
     def listing(self, document):
         """The document's properties as "dmfixture props" prints them."""
-        result = k.wine([os.path.join(k.BIN, "dmfixture.exe"), "props", windows_path(document)], timeout=120)
+        result = k.tool([os.path.join(k.BIN, "dmfixture.exe"), "props", windows_path(document)], timeout=120)
         self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
         return result.stdout
 

@@ -20,7 +20,6 @@ import os
 import shutil
 import struct
 import sys
-import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -65,16 +64,10 @@ def imported_libraries(path):
         position += 20
 
 
-class DllSearchTest(k.WineTestCase):
-    @classmethod
-    def tearDownClass(cls):
-        if k.WINE and os.environ.get("WINEPREFIX"):
-            k.set_docmgr("28")  # what the rest of the suite expects
-
+class DllSearchTest(k.DocmgrChangingTestCase):
     def setUp(self):
         super().setUp()
-        self.folder = tempfile.mkdtemp(prefix="kestrum-dllsearch-")
-        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.folder = self.temp_folder("kestrum-dllsearch-")
         shutil.copy(PLANTED, os.path.join(self.folder, "version.dll"))
         self.mark = os.path.join(self.folder, "planted")
 

@@ -2,9 +2,7 @@
 gate and its type-library registration, end to end under Wine."""
 
 import os
-import shutil
 import sys
-import tempfile
 import time
 import unittest
 
@@ -27,25 +25,15 @@ def key_exists(key):
     return reg("query", key, "/reg:64") == 0
 
 
-
-
-
-
 def helper_with_env(settings, args):
     """KestrumHelper.exe started through envrun with changed variables."""
     return [os.path.join(k.BIN, "envrun.exe")] + settings + ["--", k.HELPER] + args
 
 
-class EnvironmentTest(k.WineTestCase):
-    @classmethod
-    def tearDownClass(cls):
-        if k.WINE and os.environ.get("WINEPREFIX"):
-            k.set_docmgr("28")  # what the rest of the suite expects
-
+class EnvironmentTest(k.DocmgrChangingTestCase):
     def setUp(self):
         super().setUp()
-        self.appdata = tempfile.mkdtemp(prefix="kestrum-appdata-")
-        self.addCleanup(shutil.rmtree, self.appdata, True)
+        self.appdata = self.temp_folder("kestrum-appdata-")
 
     def run_helper(self, args, settings=None, timeout=60):
         settings = settings if settings is not None else ["APPDATA=" + k.windows_path(self.appdata)]
@@ -79,7 +67,8 @@ class EnvironmentTest(k.WineTestCase):
             with self.subTest(variant):
                 k.set_docmgr(variant)
                 self.assertEqual(reg("delete", TYPELIB_KEY, "/f"), 0)
-                self.assertEqual(self.run_helper([]).returncode, 0)
+                result = self.run_helper([])
+                self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
                 self.assertTrue(self.wait_key(TYPELIB_KEY), "regsvr32 did not register the library")
                 self.assertIsNone(k.dialog(wait=0))
 

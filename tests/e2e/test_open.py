@@ -7,9 +7,7 @@ argdump_gui.exe (windowed), which write what they saw of their start to the
 file named by KESTRUM_ARGDUMP_OUT."""
 
 import os
-import shutil
 import sys
-import tempfile
 import time
 import unittest
 
@@ -39,8 +37,7 @@ def same_folder(a, b):
 class OpenTest(k.WineTestCase):
     def setUp(self):
         super().setUp()
-        self.folder = tempfile.mkdtemp(prefix="kestrum-open-")
-        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.folder = self.temp_folder("kestrum-open-")
         self.dump = os.path.join(self.folder, "dump.txt")
 
     def open_with(self, program, target, **child_env):

@@ -3,10 +3,8 @@ beside them decoded with the system's libjpeg, and the failures with their
 error boxes. Needs a prefix with the stand-in Document Manager 28."""
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
@@ -19,21 +17,10 @@ JFIF_START = bytes.fromhex("FFD8FFE000104A46494600010100000100010000")
 TOLERANCE = 40
 
 
-
-
-
-
-
-
-
-
-
-
 class PreviewTest(k.WineTestCase):
     def setUp(self):
         super().setUp()
-        self.folder = tempfile.mkdtemp(prefix="kestrum-preview-")
-        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.folder = self.temp_folder("kestrum-preview-")
 
     def path(self, name):
         return os.path.join(self.folder, name)
@@ -48,7 +35,7 @@ class PreviewTest(k.WineTestCase):
         if png_preview is not None:
             k.write(self.path("preview.png"), png_preview)
             args += ["--png-preview", k.windows_path(self.path("preview.png"))]
-        result = k.wine(args, timeout=60)
+        result = k.tool(args, timeout=60)
         self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
         return self.path(name)
 

@@ -4,10 +4,8 @@ properties read back with "dmfixture props", and the failures with their
 error boxes. Needs a prefix with the stand-in Document Manager 28."""
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
@@ -18,21 +16,10 @@ WORKING_TEXT = "Properties werden aktualisiert..."
 TEXT, NUMBER, DATE, YES_NO = 30, 3, 64, 11
 
 
-
-
-
-
-
-
-
-
-
-
 class PropertyTestCase(k.WineTestCase):
     def setUp(self):
         super().setUp()
-        self.folder = tempfile.mkdtemp(prefix="kestrum-properties-")
-        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.folder = self.temp_folder("kestrum-properties-")
 
     def path(self, name):
         return os.path.join(self.folder, name)
@@ -42,12 +29,12 @@ class PropertyTestCase(k.WineTestCase):
         args = [os.path.join(k.BIN, "dmfixture.exe"), "create", k.windows_path(self.path(name))]
         for prop_name, prop_type, value in props:
             args += ["--prop", prop_name, str(prop_type), value]
-        result = k.wine(args, timeout=60)
+        result = k.tool(args, timeout=60)
         self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
         return self.path(name)
 
     def props(self, document):
-        result = k.wine([os.path.join(k.BIN, "dmfixture.exe"), "props", k.windows_path(document)], timeout=60)
+        result = k.tool([os.path.join(k.BIN, "dmfixture.exe"), "props", k.windows_path(document)], timeout=60)
         self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
         rows = []
         for line in result.stdout.decode("utf-8").split("\n")[:-1]:

@@ -1,10 +1,8 @@
 """The status window and the command dispatch, end to end under Wine."""
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
@@ -29,8 +27,7 @@ class StatusWindowTest(k.WineTestCase):
     def assert_form_never_shown(self, args):
         """The program ends by itself at once with exit code 0; its form, made
         before the show handler runs, is never asked onto the screen."""
-        folder = tempfile.mkdtemp(prefix="kestrum-record-")
-        self.addCleanup(shutil.rmtree, folder, True)
+        folder = self.temp_folder("kestrum-record-")
         started = time.monotonic()
         forms, code = k.run_recorded(args, folder)
         self.assertEqual(code, 0)
@@ -42,8 +39,7 @@ class StatusWindowTest(k.WineTestCase):
         # shows its status text and ends at once.
         k.set_docmgr("absent")
         self.addCleanup(k.set_docmgr, "28")
-        folder = tempfile.mkdtemp(prefix="kestrum-record-")
-        self.addCleanup(shutil.rmtree, folder, True)
+        folder = self.temp_folder("kestrum-record-")
         forms, code = k.run_recorded(["/T", r"C:\Docs\Part1.sldprt"], folder)
         self.assertEqual(code, 0)
         self.assertEqual(forms, ["shown"])

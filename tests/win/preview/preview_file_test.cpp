@@ -34,21 +34,6 @@ std::pair<int, int> FrameSize(const TBytes& jpeg) {
     return {0, 0};
 }
 
-// The current folder changed for the life of the object.
-class TCurrentFolderScope {
-public:
-    explicit TCurrentFolderScope(const std::wstring& folder) {
-        wchar_t previous[MAX_PATH + 1] = {};
-        fPrevious.assign(previous, ::GetCurrentDirectoryW(MAX_PATH + 1, previous));
-        EXPECT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
-    }
-    ~TCurrentFolderScope() { ::SetCurrentDirectoryW(fPrevious.c_str()); }
-    TCurrentFolderScope(const TCurrentFolderScope&) = delete;
-    TCurrentFolderScope& operator=(const TCurrentFolderScope&) = delete;
-
-private:
-    std::wstring fPrevious;
-};
 
 // The names in a folder, sorted, without "." and "..".
 std::vector<std::wstring> NamesIn(const std::wstring& folder) {

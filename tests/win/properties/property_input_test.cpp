@@ -16,21 +16,6 @@ namespace {
 
 const wchar_t* const cPathPlaceholder = L"<path>";
 
-// The current folder changed for the life of the object.
-class TCurrentFolderScope {
-public:
-    explicit TCurrentFolderScope(const std::wstring& folder) {
-        wchar_t previous[MAX_PATH + 1] = {};
-        fPrevious.assign(previous, ::GetCurrentDirectoryW(MAX_PATH + 1, previous));
-        EXPECT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
-    }
-    ~TCurrentFolderScope() { ::SetCurrentDirectoryW(fPrevious.c_str()); }
-    TCurrentFolderScope(const TCurrentFolderScope&) = delete;
-    TCurrentFolderScope& operator=(const TCurrentFolderScope&) = delete;
-
-private:
-    std::wstring fPrevious;
-};
 
 // A relative path of exactly length characters to name, padded with ".\".
 std::wstring PaddedPath(const std::wstring& name, std::size_t length) {

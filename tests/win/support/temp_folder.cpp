@@ -1,5 +1,6 @@
 #include "temp_folder.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include "handles.h"
@@ -49,3 +50,11 @@ std::wstring TTempFolder::MakeFolder(const std::wstring& relative) const {
     }
     return path;
 }
+
+TCurrentFolderScope::TCurrentFolderScope(const std::wstring& folder) {
+    wchar_t previous[MAX_PATH + 1] = {};
+    fPrevious.assign(previous, ::GetCurrentDirectoryW(MAX_PATH + 1, previous));
+    EXPECT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+}
+
+TCurrentFolderScope::~TCurrentFolderScope() { ::SetCurrentDirectoryW(fPrevious.c_str()); }

@@ -21,3 +21,15 @@ public:
 private:
     std::wstring fPath;
 };
+
+// The current folder changed for the life of the object.
+class TCurrentFolderScope {
+public:
+    explicit TCurrentFolderScope(const std::wstring& folder);
+    ~TCurrentFolderScope();
+    TCurrentFolderScope(const TCurrentFolderScope&) = delete;
+    TCurrentFolderScope& operator=(const TCurrentFolderScope&) = delete;
+
+private:
+    std::wstring fPrevious;
+};
