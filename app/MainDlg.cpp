@@ -7,7 +7,6 @@
 #include "application.h"
 #include "command_line.h"
 #include "errors.h"
-#include "extract_thumbnail.h"
 #include "paths.h"
 #include "process_command_line.h"
 #include "startup.h"

@@ -7,21 +7,18 @@
 #include <string>
 
 #include "environment.h"
+#include "extract_thumbnail.h"
 #include "process_launch.h"
 #include "property_update.h"
 #include "status_window.h"
 #include "timer.h"
 
 // The work behind the form's commands: the program's own operations, or
-// others that a test program or the fault build hands in.
+// others of the same types that a test program or the fault build hands in.
 struct TFormOperations {
-    std::function<void(const std::wstring& SldFilename)> ExtractThumbnail;
-    std::function<TPropertyCounts(const std::wstring& SldFileName, const std::wstring& PropFileName)>
-        FillProperties;
-    std::function<bool(const std::wstring& FileName, const std::wstring& Params, const std::wstring& Folder,
-                       bool WaitUntilTerminated, bool WaitUntilIdle, bool RunMinimized, DWORD& ErrorCode,
-                       const TMessagePump& ProcessMessages)>
-        ExecuteProcess;
+    std::function<decltype(::ExtractDocumentThumbnail)> ExtractThumbnail;
+    std::function<decltype(::UpdateCustomProperties)> FillProperties;
+    std::function<decltype(::ExecuteProcess)> ExecuteProcess;
 };
 
 // The program's own operations.

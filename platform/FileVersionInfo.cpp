@@ -6,6 +6,7 @@
 #include <iterator>
 #include <optional>
 
+#include "BoundFunction.h"
 #include "CharSetNames.h"
 #include "error_text.h"
 #include "module_path.h"
@@ -37,13 +38,8 @@ std::wstring TextUpToNul(const wchar_t* Text, std::size_t MaxLen) {
 }  // namespace
 
 TGetCPInfoExFn BindGetCPInfoExFn(HMODULE Module) noexcept {
-    if (Module) {
-        if (FARPROC address = ::GetProcAddress(Module, "GetCPInfoExW")) {
-            // Through the generic function type, which converts to any other.
-            return reinterpret_cast<TGetCPInfoExFn>(reinterpret_cast<void (*)()>(address));
-        }
-    }
-    return &GetCPInfoAlt;
+    const TGetCPInfoExFn platformQuery = BindFunction<TGetCPInfoExFn>(Module, "GetCPInfoExW");
+    return platformQuery ? platformQuery : &GetCPInfoAlt;
 }
 
 const TGetCPInfoExFn GetCPInfoExFn = BindGetCPInfoExFn(::GetModuleHandleW(L"Kernel32.dll"));

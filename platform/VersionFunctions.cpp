@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <iterator>
 
+#include "BoundFunction.h"
+
 namespace {
 
 // Room for the system folder, a backslash and a library name.
@@ -18,15 +20,6 @@ bool SystemLibraryPath(const wchar_t* LibraryName, wchar_t (&Path)[cPathSize]) n
     Path[length] = L'\\';
     std::wmemcpy(Path + length + 1, LibraryName, nameLength + 1);
     return true;
-}
-
-// GetProcAddress's result as the function type it stands for, through the
-// generic function type, which converts to any other.
-template <typename TFunction>
-TFunction BindFunction(HMODULE Library, const char* Name) noexcept {
-    if (!Library) return nullptr;
-    const FARPROC address = ::GetProcAddress(Library, Name);
-    return address ? reinterpret_cast<TFunction>(reinterpret_cast<void (*)()>(address)) : nullptr;
 }
 
 }  // namespace
