@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "utf8.h"
+#include "errors.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ std::string Escaped(const std::wstring& text) {
             default: out += c;
         }
     }
-    return Utf8(out);
+    return Utf8Text(out);
 }
 
 // The window's own text, read without sending it a message.

@@ -27,7 +27,7 @@
 #include "document_file.h"
 #include "document_type.h"
 #include "preview_image.h"
-#include "utf8.h"
+#include "errors.h"
 
 namespace {
 
@@ -167,7 +167,7 @@ int Props(const std::wstring& path) {
     const TDocumentContent content = Load(path);
     std::string out;
     for (const TCustomProperty& p : content.Properties.Items()) {
-        out += Utf8(p.Name) + "\t" + std::to_string(static_cast<long>(p.Type)) + "\t" + Utf8(p.Value) + "\n";
+        out += Utf8Text(p.Name) + "\t" + std::to_string(static_cast<long>(p.Type)) + "\t" + Utf8Text(p.Value) + "\n";
     }
     Write(STD_OUTPUT_HANDLE, out);
     return 0;
@@ -203,7 +203,7 @@ int wmain(int argc, wchar_t** argv) {
         const TComScope com;
         return Run(std::vector<std::wstring>(argv + 1, argv + argc));
     } catch (const TFixtureError& e) {
-        Write(STD_ERROR_HANDLE, "dmfixture: " + Utf8(e.Message) + "\n");
+        Write(STD_ERROR_HANDLE, "dmfixture: " + Utf8Text(e.Message) + "\n");
         return e.ExitCode;
     } catch (const std::exception&) {
         Write(STD_ERROR_HANDLE, "dmfixture: out of memory\n");

@@ -7,14 +7,14 @@
 #include <string>
 
 #include "com_object.h"
-#include "guid_string.h"
+#include "com_support.h"
 #include "registry_key.h"
 #include "swdocmgr.h"
 
 namespace {
 
-std::wstring ClassKey() { return L"CLSID\\" + GuidString(CLSID_SwDMClassFactory); }
-std::wstring TypeLibKey() { return L"TypeLib\\" + GuidString(LIBID_SwDocumentMgr); }
+std::wstring ClassKey() { return L"CLSID\\" + GuidText(CLSID_SwDMClassFactory); }
+std::wstring TypeLibKey() { return L"TypeLib\\" + GuidText(LIBID_SwDocumentMgr); }
 
 // Creates HKCR\path and sets its value name (empty: the default value) to text.
 LSTATUS SetText(const std::wstring& path, const wchar_t* name, const std::wstring& text) {
@@ -67,7 +67,7 @@ STDAPI DllRegisterServer() {
 }
 
 STDAPI DllUnregisterServer() {
-    if (DeleteTree(L"CLSID", GuidString(CLSID_SwDMClassFactory)) != ERROR_SUCCESS) return SELFREG_E_CLASS;
-    if (DeleteTree(L"TypeLib", GuidString(LIBID_SwDocumentMgr)) != ERROR_SUCCESS) return SELFREG_E_TYPELIB;
+    if (DeleteTree(L"CLSID", GuidText(CLSID_SwDMClassFactory)) != ERROR_SUCCESS) return SELFREG_E_CLASS;
+    if (DeleteTree(L"TypeLib", GuidText(LIBID_SwDocumentMgr)) != ERROR_SUCCESS) return SELFREG_E_TYPELIB;
     return S_OK;
 }

@@ -87,7 +87,7 @@ TEST(BindingFailures, ClassObjectNotRegisteredNamesReasonAndClassId) {
         EXPECT_EQ(e.ErrorCode, REGDB_E_CLASSNOTREG);
         const std::wstring systemText = SysErrorMessage(static_cast<unsigned long>(REGDB_E_CLASSNOTREG));
         const std::wstring reason = systemText.empty() ? L"OLE-Fehler 80040154" : systemText;
-        EXPECT_EQ(e.Message(), reason + L", ClassID: " + cClassIdText) << Utf8(e.Message());
+        EXPECT_EQ(e.Message(), reason + L", ClassID: " + cClassIdText) << Utf8Text(e.Message());
     }
 }
 
@@ -95,7 +95,7 @@ TEST(BindingFailures, RegistrationIsInThe64BitViewWithApartmentThreading) {
     std::wstring server, threading;
     ASSERT_TRUE(ReadClassesRootText(std::wstring(cClassKey) + L"\\InprocServer32", nullptr, server));
     EXPECT_EQ(::CompareStringOrdinal(server.c_str(), -1, StandInLibraryPath().c_str(), -1, TRUE), CSTR_EQUAL)
-        << Utf8(server);
+        << Utf8Text(server);
     ASSERT_TRUE(ReadClassesRootText(std::wstring(cClassKey) + L"\\InprocServer32", L"ThreadingModel", threading));
     EXPECT_EQ(threading, L"Apartment");
     EXPECT_TRUE(ClassesRootKeyExists(cTypeLibKey));

@@ -1,6 +1,7 @@
 #include "standin_support.h"
 
 #include "document_manager.h"
+#include "errors.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -41,7 +42,7 @@ public:
         std::wstring server;
         if (ReadClassesRootText(ServerKey(), nullptr, server)) fPriorServer = server;
         fPriorTypeLib = ClassesRootKeyExists(cTypeLibKey);
-        ASSERT_EQ(CallStandIn("DllRegisterServer"), S_OK) << "stand-in at " << Utf8(StandInLibraryPath());
+        ASSERT_EQ(CallStandIn("DllRegisterServer"), S_OK) << "stand-in at " << Utf8Text(StandInLibraryPath());
     }
 
     void TearDown() override {
@@ -161,7 +162,7 @@ TProgramResult RunProgram(const std::wstring& program, const std::vector<std::ws
     PROCESS_INFORMATION process = {};
     if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                           nullptr, &startup, &process)) {
-        ADD_FAILURE() << "cannot start " << Utf8(path) << ", error " << ::GetLastError();
+        ADD_FAILURE() << "cannot start " << Utf8Text(path) << ", error " << ::GetLastError();
         return result;
     }
     const TKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
@@ -171,7 +172,7 @@ TProgramResult RunProgram(const std::wstring& program, const std::vector<std::ws
     result.Err = ReadAll(errRead);
     if (::WaitForSingleObject(process.hProcess, cProgramTimeoutMs) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.hProcess, 99);
-        ADD_FAILURE() << Utf8(program) << " did not end";
+        ADD_FAILURE() << Utf8Text(program) << " did not end";
     }
     ::GetExitCodeProcess(process.hProcess, &result.ExitCode);
     return result;
@@ -230,11 +231,11 @@ void WriteDocument(const std::wstring& path, SwDmDocumentType kind, const std::v
     content.Kind = kind;
     for (const TCustomProperty& p : properties) ASSERT_TRUE(content.Properties.Add(p.Name, p.Type, p.Value));
     content.Preview = preview;
-    ASSERT_EQ(WriteNewDocument(path, content), 0u) << Utf8(path);
+    ASSERT_EQ(WriteNewDocument(path, content), 0u) << Utf8Text(path);
 }
 
 TDocumentContent ReadDocument(const std::wstring& path) {
     TDocumentContent content;
-    EXPECT_TRUE(DecodeDocument(ReadFileBytes(path), content)) << "no stand-in document: " << Utf8(path);
+    EXPECT_TRUE(DecodeDocument(ReadFileBytes(path), content)) << "no stand-in document: " << Utf8Text(path);
     return content;
 }

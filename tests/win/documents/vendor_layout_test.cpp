@@ -217,7 +217,7 @@ TEST_F(StandInLayout, DocumentAnswersEveryRevisionAsOneObject) {
     for (const IID* iid : {&IID_ISwDMDocument, &IID_ISwDMDocument2, &IID_ISwDMDocument3, &IID_ISwDMDocument4,
                            &IID_ISwDMDocument5, &IID_ISwDMDocument6, &IID_ISwDMDocument7, &IID_ISwDMDocument8,
                            &IID_ISwDMDocument9, &IID_ISwDMDocument10}) {
-        SCOPED_TRACE(Utf8(GuidText(*iid)));
+        SCOPED_TRACE(Utf8Text(GuidText(*iid)));
         ComPtr<IUnknown> revision;
         EXPECT_EQ(document->QueryInterface(*iid, reinterpret_cast<void**>(revision.GetAddressOf())), S_OK);
         ComPtr<IUnknown> revisionIdentity;
@@ -286,8 +286,8 @@ TEST(OpenDocument, RefusedLicenseKeyNamesTheDocumentAndThePlatformsReason) {
         const auto code = static_cast<std::uint32_t>(CLASS_E_NOTLICENSED);
         EXPECT_EQ(e.ErrorCode, CLASS_E_NOTLICENSED);
         EXPECT_EQ(e.Message(), DocumentNotOpenedText(path, OleFailureText(code, SysErrorMessage(code))))
-            << Utf8(e.Message());
-        EXPECT_EQ(e.Message().find(L"Fehlercode"), std::wstring::npos) << Utf8(e.Message());
+            << Utf8Text(e.Message());
+        EXPECT_EQ(e.Message().find(L"Fehlercode"), std::wstring::npos) << Utf8Text(e.Message());
     }
 }
 

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <string>
 
-#include "utf8.h"
+#include "errors.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ bool WriteArgDump(const std::wstring& path, HWND window) {
     text += L"elevated=" + std::to_wstring(Elevated() ? 1 : 0) + L"\n";
 
     const std::wstring aside = path + L".part";
-    return WriteFileText(aside, Utf8(text)) && MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    return WriteFileText(aside, Utf8Text(text)) && MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 void WriteEndMark(const std::wstring& path) {

@@ -166,7 +166,7 @@ TEST(SystemTextRules, NamesThatMatchHaveEqualKeys) {
     for (const std::wstring& a : names) {
         for (const std::wstring& b : names) {
             if (CompareNamesInUserLocale(a, b) == 0) {
-                EXPECT_EQ(NameSortKeyInUserLocale(a), NameSortKeyInUserLocale(b)) << Utf8(a) << " / " << Utf8(b);
+                EXPECT_EQ(NameSortKeyInUserLocale(a), NameSortKeyInUserLocale(b)) << Utf8Text(a) << " / " << Utf8Text(b);
             }
         }
     }

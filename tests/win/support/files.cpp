@@ -4,12 +4,12 @@
 #include <windows.h>
 
 #include "handles.h"
-#include "utf8.h"
+#include "errors.h"
 
 TBytes ReadFileBytes(const std::wstring& path) {
     const TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    EXPECT_TRUE(file) << "cannot read " << Utf8(path) << ", error " << ::GetLastError();
+    EXPECT_TRUE(file) << "cannot read " << Utf8Text(path) << ", error " << ::GetLastError();
     TBytes bytes;
     if (!file) return bytes;
     std::uint8_t buffer[65536];
@@ -23,7 +23,7 @@ TBytes ReadFileBytes(const std::wstring& path) {
 void WriteFileBytes(const std::wstring& path, std::string_view bytes) {
     const TFileHandle file(
         ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(file) << "cannot create " << Utf8(path) << ", error " << ::GetLastError();
+    ASSERT_TRUE(file) << "cannot create " << Utf8Text(path) << ", error " << ::GetLastError();
     DWORD written = 0;
     ASSERT_TRUE(bytes.empty() ||
                 ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));

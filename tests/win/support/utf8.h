@@ -1,6 +1,6 @@
 #pragma once
-// UTF-8 to and from UTF-16, for files, pipes and test messages.
+// UTF-8 read back as UTF-16, from files and pipes (the other way is the
+// program's own Utf8Text, errors.h).
 #include <string>
 
-std::string Utf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
