@@ -46,11 +46,8 @@ TfrmMain::~TfrmMain() {
 }
 
 void TfrmMain::FormCreate() {
-    const TStartupEnvironment environment = PrepareEnvironment(fRegOpenKey, Application->Handle());
-    ProgrammPfad = environment.ProgramFolder;
-    ProgrammIni = environment.SettingsFile;
-    fswdocmgrFound = environment.DocMgrFound;
-    if (environment.DocMgrTooNew) {
+    const TStartupFields fields{ProgrammPfad, ProgrammIni, fswdocmgrFound};
+    if (PrepareEnvironment(fields, fRegOpenKey, Application->Handle()) == TStartupOutcome::DocMgrTooNew) {
         // Ends the program at once, before anything is shown: a silent failure
         // that leaves the creation handler, with the message loop already told
         // to end.

@@ -16,15 +16,17 @@ const wchar_t* const cRegistrationProgram = L"regsvr32.exe";
 
 }  // namespace
 
-TStartupEnvironment PrepareEnvironment(TRegOpenKey openKey, HWND registrationOwner) {
-    TStartupEnvironment environment;
-    environment.ProgramFolder = GetEnvVarValue(cAppDataVariable) + cProgramFolder;
-    const std::wstring dataFolder = environment.ProgramFolder + cDataSubfolder;
+TStartupOutcome PrepareEnvironment(const TStartupFields& fields, TRegOpenKey openKey, HWND registrationOwner) {
+    fields.ProgrammPfad = GetEnvVarValue(cAppDataVariable) + cProgramFolder;
+    const std::wstring dataFolder = fields.ProgrammPfad + cDataSubfolder;
     if (!DirectoryExists(dataFolder + L"\\")) ForceFolders(dataFolder, TFolderOps{&DirectoryExists, &CreateFolder});
-    environment.SettingsFile = environment.ProgramFolder + cSettingsFileName;
+    fields.ProgrammIni = fields.ProgrammPfad + cSettingsFileName;
 
     const std::wstring libraryPath = cDocMgrLibraryPath;
-    if (!FileExists(libraryPath)) return environment;
+    if (!FileExists(libraryPath)) {
+        fields.fswdocmgrFound = false;
+        return TStartupOutcome::Continue;
+    }
     int libraryVersion = 0;
     {
         TFileVersionInfo versionInfo(nullptr);
@@ -34,15 +36,19 @@ TStartupEnvironment PrepareEnvironment(TRegOpenKey openKey, HWND registrationOwn
     if (libraryVersion > cHighestDocMgrVersion) {
         ::MessageBoxW(nullptr, VersionMessageText().c_str(), cVersionMessageCaption,
                       MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
-        environment.DocMgrTooNew = true;
-        return environment;
+        return TStartupOutcome::DocMgrTooNew;
     }
 
     TRegistryAccess registry(KEY_WOW64_64KEY, openKey);  // nothing stays open when it goes
-    environment.DocMgrFound = true;
+    // Set before the steps that can still fail: the document operations run
+    // even when the registration check below raises.
+    fields.fswdocmgrFound = true;
     const std::wstring registrationProgram = Slash(GetSystemDir()) + cRegistrationProgram;
     registry.SetRootKey(HKEY_CLASSES_ROOT);
-    if (!registry.KeyExists(cDocMgrTypeLibKey))
-        RunAsAdmin(registrationOwner, registrationProgram, RegistrationParameters(libraryPath));
-    return environment;
+    if (!registry.KeyExists(cDocMgrTypeLibKey)) {
+        // Nothing waits for the registration or looks at its outcome: a refused
+        // elevation is tried again at the next start.
+        static_cast<void>(RunAsAdmin(registrationOwner, registrationProgram, RegistrationParameters(libraryPath)));
+    }
+    return TStartupOutcome::Continue;
 }

@@ -7,11 +7,17 @@
 
 #include "environment.h"
 
-struct TStartupEnvironment {
-    std::wstring ProgramFolder;  // %APPDATA%\KesTrum\ with its trailing backslash
-    std::wstring SettingsFile;   // ProgramFolder and "Kestrum.ini"
-    bool DocMgrFound = false;    // installed at its fixed path, version accepted
-    bool DocMgrTooNew = false;   // the message was shown: the program is to end
+// The form's fields that the preparation sets, each at the step that
+// computes it: a failure in a later step leaves what was set before.
+struct TStartupFields {
+    std::wstring& ProgrammPfad;  // %APPDATA%\KesTrum\ with its trailing backslash
+    std::wstring& ProgrammIni;   // ProgrammPfad and "Kestrum.ini"
+    bool& fswdocmgrFound;        // installed at its fixed path, version accepted
+};
+
+enum class TStartupOutcome {
+    Continue,
+    DocMgrTooNew,  // the version message was shown: the program is to end
 };
 
 // Makes sure that the per-user data folder and its "DBExt" exist, looks for
@@ -20,5 +26,7 @@ struct TStartupEnvironment {
 // DocMgrTooNew. When the type library's key is missing from
 // HKEY_CLASSES_ROOT (64-bit view, opened with openKey), starts its
 // registration with administrator rights, owned by registrationOwner.
-// Raises EInOutError when a folder cannot be made.
-TStartupEnvironment PrepareEnvironment(TRegOpenKey openKey, HWND registrationOwner);
+// Raises EInOutError when a folder cannot be made, EOSError when the system
+// folder cannot be told; whatever escapes the opener escapes too.
+[[nodiscard]] TStartupOutcome PrepareEnvironment(const TStartupFields& fields, TRegOpenKey openKey,
+                                                 HWND registrationOwner);

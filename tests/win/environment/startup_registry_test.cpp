@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "application.h"
 #include "docmgr_install.h"
+#include "errors.h"
 #include "FileVersionInfo.h"
 #include "MainDlg.h"
 #include "temp_folder.h"
@@ -107,6 +109,69 @@ TEST(StartupRegistryTest, TypeLibraryKeyIsOpenedForReadingInThe64BitView) {
     // 64-bit view (KEY_WOW64_64KEY), never the 32-bit one.
     EXPECT_EQ(call.Access, static_cast<REGSAM>(0x20109));
     EXPECT_TRUE(form.fswdocmgrFound);
+}
+
+// An opener through which the registration check itself fails.
+LSTATUS WINAPI FailingOpenKey(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY) {
+    throw EOSError(L"Zugriff verweigert", ERROR_ACCESS_DENIED);
+}
+
+// A failure late in FormCreate keeps the fields set before it: the form is
+// made as usual, its fields are cleared, and FormCreate runs again into the
+// failure.
+class StartupFailureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TFileVersionInfo version(nullptr);
+        version.SetFileName(cDocMgrLibraryPath);
+        if (version.FileVersionNumber().V1 > cHighestDocMgrVersion)
+            GTEST_SKIP() << "the prefix holds a Document Manager newer than 28: the version gate ends the program";
+        fApplication.Initialize();
+        fForm.emplace(TFormOperations{[this](const std::wstring& document) { fExtracted.push_back(document); },
+                                      nullptr, nullptr});
+        fForm->fswdocmgrFound = false;
+        fForm->ProgrammPfad.clear();
+        fForm->ProgrammIni.clear();
+    }
+
+    const TLibraryAtFixedPath fLibrary;
+    TApplication fApplication;
+    std::optional<TfrmMain> fForm;
+    std::vector<std::wstring> fExtracted;
+};
+
+TEST_F(StartupFailureTest, FailingRegistryCheckKeepsTheDocumentManagerFound) {
+    const TTempFolder appData;
+    const TAppDataScope appDataScope(appData.Path());
+    fForm->fRegOpenKey = &FailingOpenKey;
+
+    EXPECT_THROW(fForm->FormCreate(), EOSError);
+
+    EXPECT_TRUE(fForm->fswdocmgrFound);
+    EXPECT_EQ(fForm->ProgrammPfad, appData.Path() + L"\\KesTrum\\");
+    EXPECT_EQ(fForm->ProgrammIni, appData.Path() + L"\\KesTrum\\Kestrum.ini");
+    // "/T" still reaches the preview.
+    fForm->ExtractThumbnail(L"C:\\Docs\\Part1.SLDPRT");
+    EXPECT_EQ(fExtracted, std::vector<std::wstring>{L"C:\\Docs\\Part1.SLDPRT"});
+}
+
+TEST_F(StartupFailureTest, DataFolderThatCannotBeMadeKeepsTheProgramFolder) {
+    // A relative name without any folder part, in an empty current folder: the
+    // folder creation runs out of parents and raises.
+    const TTempFolder current;
+    const TCurrentFolderScope currentScope(current.Path());
+    const TAppDataScope appDataScope(L"NoSuchRoot");
+
+    try {
+        fForm->FormCreate();
+        ADD_FAILURE() << "FormCreate raised nothing";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.ErrorCode, 3);
+    }
+
+    EXPECT_EQ(fForm->ProgrammPfad, L"NoSuchRoot\\KesTrum\\");
+    EXPECT_EQ(fForm->ProgrammIni, L"");
+    EXPECT_FALSE(fForm->fswdocmgrFound);
 }
 
 }  // namespace
