@@ -7,6 +7,7 @@ ctest (KESTRUM_BIN, KESTRUM_ARTIFACTS, KESTRUM_SOURCE)."""
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -32,11 +33,24 @@ WS_EX_APPWINDOW = 0x00040000
 SS_TYPEMASK = 0x1F
 SS_ICON = 0x03
 MSGBOX_TEXT_ID = 0xFFFF  # the text control of a system message box
+SKIPPED_EXIT_CODE = 77  # ctest's SKIP_RETURN_CODE for these scripts: "Not Run"
 
 
 def require_prefix(test_case):
     if not (WINE and os.environ.get("WINEPREFIX") and os.environ.get("DISPLAY") and BIN):
         raise unittest.SkipTest("no Wine test prefix: run through scripts/test.sh")
+
+
+def main():
+    """Runs the script's tests like unittest.main. A test that was skipped has
+    not passed: without a failure the script then ends with exit code 77,
+    which ctest reports as not run, as it does a script that ran no test."""
+    result = unittest.main(exit=False).result
+    if not result.wasSuccessful():
+        sys.exit(1)
+    if result.skipped or result.testsRun == 0:
+        sys.exit(SKIPPED_EXIT_CODE)
+    sys.exit(0)
 
 
 def windows_path(unix_path):

@@ -4,7 +4,6 @@ Runs the test build of the program, whose operations fail on request."""
 import os
 import sys
 import time
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
@@ -85,4 +84,4 @@ class ErrorBoxTest(k.WineTestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    k.main()

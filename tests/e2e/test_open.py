@@ -9,7 +9,6 @@ file named by KESTRUM_ARGDUMP_OUT."""
 import os
 import sys
 import time
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
@@ -105,4 +104,4 @@ class OpenTest(k.WineTestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    k.main()

@@ -7,7 +7,6 @@ import os
 import subprocess
 import sys
 import time
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
@@ -222,4 +221,4 @@ class WithoutDocumentManagerTest(PropertyTestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    k.main()
