@@ -2,8 +2,9 @@
 # Builds everything and runs all tests: the native unit tests (with address
 # and undefined-behaviour sanitizers, built once with g++ and once with
 # clang), then the Windows build's tests under Wine in a throwaway prefix with
-# its own Xvfb screen. Ends with one summary line "N passed, N failed"; exits
-# non-zero on any build or test failure.
+# its own Xvfb screen. Ends with one summary line "N passed, N failed", in
+# which a test that was skipped or not run counts as failed; exits non-zero on
+# any build or test failure.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
@@ -13,10 +14,10 @@ LOGS="$ROOT/build/logs"
 
 bash scripts/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
 mkdir -p "$LOGS"
+rm -f "$LOGS"/*.xml  # the JUnit reports of an earlier run
 
 failed_builds=0
 step() { echo; echo "=== $*"; }
-SUMMARY_PATTERN='tests passed, [0-9]+ tests? failed out of [0-9]+'
 
 # build DIR CMAKE_ARGS...: configures and builds DIR; a failure counts once.
 build() {
@@ -27,9 +28,27 @@ build() {
   return 1
 }
 
+# junit_counts REPORT: "PASSED FAILED" from ctest's JUnit report; only a test
+# that ran and passed counts as passed, one that failed, was skipped or was
+# not run as failed. Fails, printing nothing, without a readable report.
+junit_counts() {
+  python3 - "$1" <<'PY'
+import sys
+import xml.etree.ElementTree as ET
+try:
+    cases = list(ET.parse(sys.argv[1]).getroot().iter("testcase"))
+except (OSError, ET.ParseError):
+    sys.exit(1)
+passed = sum(1 for case in cases
+             if case.get("status") == "run" and case.find("failure") is None and case.find("skipped") is None)
+print(passed, len(cases) - passed)
+PY
+}
+
 # run_ctest BUILT DIR LOG [CTEST_ARGS...]: the tests of a build folder, only
 # when its build succeeded (what a failed build left there is not this
-# tree's). A run that ends without ctest's summary line counts as a failure.
+# tree's); ctest's JUnit report goes beside the log (LOG with .xml). A run
+# that leaves no readable report counts as a failure.
 run_ctest() {
   local built="$1" dir="$2" log="$3"
   shift 3
@@ -37,8 +56,8 @@ run_ctest() {
     echo "the build in $dir failed: its tests were not run" | tee "$log"
     return
   fi
-  (cd "$dir" && ctest --output-on-failure "$@") 2>&1 | tee "$log"
-  grep -qE "$SUMMARY_PATTERN" "$log" || failed_builds=$((failed_builds + 1))
+  (cd "$dir" && ctest --output-on-failure --output-junit "${log%.log}.xml" "$@") 2>&1 | tee "$log"
+  junit_counts "${log%.log}.xml" >/dev/null || failed_builds=$((failed_builds + 1))
 }
 
 step "native build"
@@ -89,14 +108,8 @@ else
   echo "no Wine prefix: the Windows tests were not run" | tee "$LOGS/win64-ctest.log"
 fi
 
-count() {  # count LOG FIELD: numbers from ctest's "N% tests passed, F tests failed out of T"
-  local line
-  line="$(grep -E "$SUMMARY_PATTERN" "$1" | tail -1)"
-  if [ -z "$line" ]; then echo "0 0"; return; fi
-  local failed total
-  failed="$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')"
-  total="$(echo "$line" | sed -E 's/.* failed out of ([0-9]+).*/\1/')"
-  echo "$((total - failed)) $failed"
+count() {  # count LOG: "PASSED FAILED" of the ctest run logged there (its JUnit report)
+  junit_counts "${1%.log}.xml" || echo "0 0"
 }
 # The fuzz run prints one summary line per target: "nothing found" or "FOUND".
 fp="$(grep -c ' execs  nothing found$' "$LOGS/fuzz.log" || true)"

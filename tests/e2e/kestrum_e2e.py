@@ -5,8 +5,10 @@ The environment comes from PREFIX_DIR/env.sh (tests/e2e/prefix.sh) and from
 ctest (KESTRUM_BIN, KESTRUM_ARTIFACTS, KESTRUM_SOURCE)."""
 
 import os
+import select
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -32,11 +34,24 @@ WS_EX_APPWINDOW = 0x00040000
 SS_TYPEMASK = 0x1F
 SS_ICON = 0x03
 MSGBOX_TEXT_ID = 0xFFFF  # the text control of a system message box
+SKIPPED_EXIT_CODE = 77  # ctest's SKIP_RETURN_CODE for these scripts: "Not Run"
 
 
 def require_prefix(test_case):
     if not (WINE and os.environ.get("WINEPREFIX") and os.environ.get("DISPLAY") and BIN):
         raise unittest.SkipTest("no Wine test prefix: run through scripts/test.sh")
+
+
+def main():
+    """Runs the script's tests like unittest.main. A test that was skipped has
+    not passed: without a failure the script then ends with exit code 77,
+    which ctest reports as not run, as it does a script that ran no test."""
+    result = unittest.main(exit=False).result
+    if not result.wasSuccessful():
+        sys.exit(1)
+    if result.skipped or result.testsRun == 0:
+        sys.exit(SKIPPED_EXIT_CODE)
+    sys.exit(0)
 
 
 def windows_path(unix_path):
@@ -66,6 +81,21 @@ def box_text(found):
     _, children = found
     texts = [c.text for c in children if c.cls == "Static" and c.ctrl_id == MSGBOX_TEXT_ID]
     return texts[0] if texts else None
+
+
+def escape(text):
+    """The text as winprobe takes it: the escapes it writes, and \\uXXXX for
+    every character outside printable ASCII."""
+    out = []
+    for character in text:
+        named = {"\r": "\\r", "\n": "\\n", "\t": "\\t", "\\": "\\\\"}.get(character)
+        if named:
+            out.append(named)
+        elif " " <= character <= "~":
+            out.append(character)
+        else:
+            out.append("\\u%04x" % ord(character))
+    return "".join(out)
 
 
 def unescape(text):
@@ -130,13 +160,14 @@ def tool(args, timeout=60):
     return result
 
 
-def start(args, env=None):
-    """Starts a Windows program and returns its Popen."""
+def start(args, env=None, cwd=None):
+    """Starts a Windows program and returns its Popen; cwd (a Unix folder) is
+    its current folder, as a Windows path on the drive that holds it."""
     full_env = dict(os.environ)
     if env:
         full_env.update(env)
     return subprocess.Popen([WINE] + list(args), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                            env=full_env)
+                            env=full_env, cwd=cwd)
 
 
 def stop(proc):
@@ -153,6 +184,13 @@ def stop(proc):
 def probe(*args, timeout=30):
     result = wine([os.path.join(BIN, "winprobe.exe")] + list(args), timeout=timeout)
     return result.returncode, result.stdout.decode("utf-8", "replace")
+
+
+def owner(hwnd):
+    """The window that owns the top-level window hwnd (GW_OWNER), or None."""
+    rc, out = probe("owner", hwnd)
+    lines = [line.split("\t") for line in out.splitlines() if line.count("\t") >= 7]
+    return Window(lines[0]) if rc == 0 and lines else None
 
 
 def top_windows():
@@ -257,6 +295,59 @@ def label_text(status_window):
     return labels[0].text if labels else None
 
 
+class LabelWatch:
+    """Watches for the status window's label to show a text, and for the
+    program to end after that (winprobe lasting), to the millisecond: the
+    watch looks every few milliseconds from inside the prefix. Start it before
+    the program, so that the text cannot come unseen:
+
+        watch = LabelWatch(text)
+        ...start the program...
+        label = watch.shown()          # the label Window, once it shows the text
+        seconds = watch.seconds_to_end()
+    """
+
+    def __init__(self, text, wait=30):
+        self.wait = wait
+        self.proc = subprocess.Popen([WINE, os.path.join(BIN, "winprobe.exe"), "lasting", "TfrmMain", escape(text),
+                                      "--wait", str(wait)],
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, bufsize=0)
+        if self._line(60) != "ready":
+            self.close()
+            raise RuntimeError("winprobe lasting did not start")
+
+    def _line(self, timeout):
+        """The next line of the watch's output, or None at its end or after timeout seconds."""
+        deadline = time.monotonic() + timeout
+        data = b""
+        while not data.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([self.proc.stdout], [], [], left)[0]:
+                return None
+            byte = self.proc.stdout.read(1)
+            if not byte:
+                return None
+            data += byte
+        return data.decode("utf-8", "replace").rstrip("\r\n")
+
+    def shown(self):
+        """The label (a child Window) once it shows the text, or None."""
+        line = self._line(self.wait + 30)
+        if line is None or line.count("\t") < 8:
+            return None
+        return Window(line.split("\t"), with_id=True)
+
+    def seconds_to_end(self):
+        """Seconds from the text coming to the program's end, or None."""
+        line = self._line(180)
+        if not line or not line.startswith("ended\t"):
+            return None
+        return int(line.split("\t")[1]) / 1000.0
+
+    def close(self):
+        stop(self.proc)
+
+
 def dialog(wait=20, press=False):
     """The first visible dialog box: (dialog Window, child Windows) or None."""
     args = ["dialog", "--wait", str(wait)]
@@ -302,13 +393,32 @@ def pixels(shot, rect):
             yield data[i], data[i + 1], data[i + 2]
 
 
-def save_png(rect, path):
-    """Saves the screen area rect (left, top, right, bottom) as a PNG file."""
-    os.makedirs(os.path.dirname(path), exist_ok=True)
+def text_bands(shot, rect, darkest=90):
+    """The horizontal bands of text in a screen area: (first row, last row)
+    pairs of the runs of rows that hold dark pixels (every channel below
+    darkest), in screen rows from the top."""
     left, top, right, bottom = rect
-    pipeline = ("xwd -root -silent | xwdtopnm 2>/dev/null | pnmcut -left %d -top %d -width %d -height %d "
-                "| pnmtopng > '%s'" % (left, top, right - left, bottom - top, path))
-    subprocess.run(["bash", "-o", "pipefail", "-c", pipeline], check=True, timeout=60)
+    bands = []
+    for y in range(max(top, 0), min(bottom, shot[1])):
+        if any(max(pixel) < darkest for pixel in pixels(shot, (left, y, right, y + 1))):
+            if bands and bands[-1][1] == y - 1:
+                bands[-1] = (bands[-1][0], y)
+            else:
+                bands.append((y, y))
+    return bands
+
+
+def save_png(rect, path, shot=None):
+    """Saves the area rect (left, top, right, bottom) of a screenshot (by
+    default one taken now) as a PNG file."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    shot = shot or screenshot_ppm()
+    left, top, right, bottom = rect
+    area = b"".join(bytes(channel for pixel in pixels(shot, (left, y, right, y + 1)) for channel in pixel)
+                    for y in range(top, bottom))
+    ppm = b"P6\n%d %d\n255\n" % (right - left, bottom - top) + area
+    with open(path, "wb") as png:
+        subprocess.run(["pnmtopng"], input=ppm, stdout=png, check=True, timeout=60)
 
 
 def leftovers():
@@ -339,10 +449,16 @@ class WineTestCase(unittest.TestCase):
         self.addCleanup(shutil.rmtree, folder, True)
         return folder
 
-    def launch(self, args, exe=None, env=None):
-        proc = start([exe or HELPER] + list(args), env=env)
+    def launch(self, args, exe=None, env=None, cwd=None):
+        proc = start([exe or HELPER] + list(args), env=env, cwd=cwd)
         self.procs.append(proc)
         return proc
+
+    def watch_label(self, text, wait=30):
+        """A LabelWatch for the text, ended with the test."""
+        watch = LabelWatch(text, wait)
+        self.addCleanup(watch.close)
+        return watch
 
     def main_window(self, title, rect, hidden=False):
         proc = start_main_window(title, rect, hidden)

@@ -20,7 +20,6 @@ import sys
 import tempfile
 import threading
 import time
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
@@ -607,4 +606,4 @@ def unmount(folder):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    k.main()

@@ -20,7 +20,6 @@ import os
 import shutil
 import struct
 import sys
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
@@ -117,4 +116,4 @@ class DllSearchTest(k.DocmgrChangingTestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    k.main()

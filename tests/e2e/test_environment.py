@@ -4,7 +4,6 @@ gate and its type-library registration, end to end under Wine."""
 import os
 import sys
 import time
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
@@ -125,4 +124,4 @@ class EnvironmentTest(k.DocmgrChangingTestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    k.main()

@@ -4,7 +4,6 @@ Runs the test build of the program, whose operations fail on request."""
 import os
 import sys
 import time
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
@@ -77,6 +76,43 @@ class ErrorBoxTest(k.WineTestCase):
                 k.stop(proc)
                 k.wait_for(lambda: not k.leftovers(), timeout=10)
 
+    def test_box_is_owned_by_the_active_window_or_the_application_window(self):
+        # "/T" fails with its status text on screen: the status window is the
+        # active one and owns the box, which stays above it (a topmost
+        # owner's boxes are topmost too). "/O" fails before its window comes
+        # on screen: nothing is active, the hidden application window owns it.
+        cases = [("StatusWindowActive", ["/T", r"C:\Docs\Part1.sldprt"], "TfrmMain"),
+                 ("NothingActive", ["/O", r"C:\Tools\app.exe", r"C:\Docs\a.pdf"], "TApplication")]
+        for name, args, owner_class in cases:
+            with self.subTest(name):
+                proc = self.launch_fault(args, KESTRUM_FAULT_MESSAGE="Datei fehlt")
+                try:
+                    self.assert_box_owner(owner_class)
+                finally:
+                    k.stop(proc)
+                    k.wait_for(lambda: not k.leftovers(), timeout=10)
+
+    def assert_box_owner(self, owner_class):
+        """The error box up now is owned by the program's window of owner_class."""
+        found = k.dialog(wait=20)
+        self.assertIsNotNone(found, "no error box")
+        box = found[0]
+        owner = k.owner(box.hwnd)
+        self.assertIsNotNone(owner, "the box has no owner")
+        self.assertEqual((owner.cls, owner.pid), (owner_class, box.pid), owner)
+        windows = k.top_windows()
+        order = [w.hwnd for w in windows]
+        status = [w for w in windows if w.cls == "TfrmMain" and w.pid == box.pid]
+        self.assertEqual(len(status), 1, windows)
+        if owner_class == "TfrmMain":
+            self.assertEqual(owner.hwnd, status[0].hwnd)
+            self.assertTrue(status[0].visible and status[0].exstyle & k.WS_EX_TOPMOST, status[0])
+            self.assertLess(order.index(box.hwnd), order.index(status[0].hwnd), "box below the status window")
+            self.assertTrue(box.exstyle & k.WS_EX_TOPMOST, "the box is not kept above topmost windows")
+        else:
+            self.assertFalse(owner.visible, owner)
+            self.assertFalse(status[0].visible, "the status window was already on screen")
+
     def test_silent_failure_shows_no_box(self):
         self.launch_fault(["/T", r"C:\Docs\Part1.sldprt"], KESTRUM_FAULT_KIND="abort")
         window = k.wait_status_window(text=PREVIEW_TEXT)
@@ -85,4 +121,4 @@ class ErrorBoxTest(k.WineTestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    k.main()

@@ -9,7 +9,6 @@ file named by KESTRUM_ARGDUMP_OUT."""
 import os
 import sys
 import time
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
@@ -30,22 +29,19 @@ def read_dump(path):
     return dump
 
 
-def same_folder(a, b):
-    return a.rstrip("\\").lower() == b.rstrip("\\").lower()
-
-
 class OpenTest(k.WineTestCase):
     def setUp(self):
         super().setUp()
         self.folder = self.temp_folder("kestrum-open-")
         self.dump = os.path.join(self.folder, "dump.txt")
 
-    def open_with(self, program, target, **child_env):
-        """Runs KestrumHelper.exe /O program target; returns (exit code, seconds)."""
+    def open_with(self, program, target, cwd=None, **child_env):
+        """Runs KestrumHelper.exe /O program target, in the Unix folder cwd
+        when given; returns (exit code, seconds)."""
         env = {"LC_ALL": "C.UTF-8", "KESTRUM_ARGDUMP_OUT": k.windows_path(self.dump)}
         env.update(child_env)
         started = time.monotonic()
-        proc = self.launch(["/O", k.windows_path(program), target], env=env)
+        proc = self.launch(["/O", k.windows_path(program), target], env=env, cwd=cwd)
         code = proc.wait(timeout=90)
         return code, time.monotonic() - started
 
@@ -62,17 +58,36 @@ class OpenTest(k.WineTestCase):
         # backslash doubled; without blanks it is not quoted and stays as it is.
         plain = os.path.join(self.folder, "Ordner")
         os.makedirs(plain)
+        # A file in the root of drive C:, opened while the helper's own
+        # current folder is another one on C: (its Windows folder): the root
+        # keeps its backslash, as "C:" alone names the current folder there.
+        drive_c = os.path.join(os.environ["WINEPREFIX"], "drive_c")
+        in_root = os.path.join(drive_c, "a.pdf")
+        open(in_root, "w").close()
+        self.addCleanup(os.remove, in_root)
+        windows_folder = os.path.join(drive_c, "windows")
+        result = k.wine([CONSOLE_CHILD], env=dict(os.environ, KESTRUM_ARGDUMP_OUT=k.windows_path(self.dump)),
+                        cwd=windows_folder)
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(read_dump(self.dump)["cwd"], "C:\\windows", "a program started there is elsewhere")
+        # The started program reports its current folder as GetCurrentDirectory
+        # gives it: without a trailing backslash, but for a drive's root.
         cases = [
-            ("windowed program, file with blanks and umlauts", GUI_CHILD, k.windows_path(document), docs),
-            ("console program, file with blanks and umlauts", CONSOLE_CHILD, k.windows_path(document), docs),
-            ("windowed program, folder ending in a backslash", GUI_CHILD, k.windows_path(plain) + "\\", plain),
+            ("windowed program, file with blanks and umlauts", GUI_CHILD, k.windows_path(document),
+             k.windows_path(docs), None),
+            ("console program, file with blanks and umlauts", CONSOLE_CHILD, k.windows_path(document),
+             k.windows_path(docs), None),
+            ("windowed program, folder ending in a backslash", GUI_CHILD, k.windows_path(plain) + "\\",
+             k.windows_path(plain), None),
+            ("windowed program, file in the root of the helper's drive", GUI_CHILD, "C:\\a.pdf", "C:\\",
+             windows_folder),
         ]
-        for name, program, target, folder in cases:
+        for name, program, target, working_folder, helper_folder in cases:
             with self.subTest(name):
                 for stale in (self.dump, self.dump + ".end"):
                     if os.path.exists(stale):
                         os.remove(stale)
-                code, seconds = self.open_with(program, target, KESTRUM_ARGDUMP_WAIT_MS="5000")
+                code, seconds = self.open_with(program, target, cwd=helper_folder, KESTRUM_ARGDUMP_WAIT_MS="5000")
                 self.assertEqual(code, 0)
                 # Ended at once: long before the started program, which runs on.
                 self.assertLess(seconds, 15)
@@ -82,7 +97,7 @@ class OpenTest(k.WineTestCase):
                 self.assertTrue(k.wait_for(lambda: os.path.exists(self.dump), timeout=20), "nothing started")
                 dump = read_dump(self.dump)
                 self.assertEqual(dump["arg"], [target])
-                self.assertTrue(same_folder(dump["cwd"], k.windows_path(folder)), dump["cwd"])
+                self.assertEqual(dump["cwd"], working_folder)
                 self.wait_child_end()
 
     def test_program_never_ready_for_input_lets_helper_end(self):
@@ -105,4 +120,4 @@ class OpenTest(k.WineTestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    k.main()

@@ -4,7 +4,6 @@ import os
 import subprocess
 import sys
 import time
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
@@ -23,6 +22,13 @@ class StatusWindowTest(k.WineTestCase):
     def assert_status_window_at(self, window, origin, size=(300, 70)):
         self.assertEqual((window.rect[0], window.rect[1]), origin, window)
         self.assertEqual(window.size, size, window)
+
+    def assert_text_lines_painted(self, bands, lines):
+        """The label's text is on screen: bands (k.text_bands of the label's
+        area) hold one band of glyph height for each line."""
+        self.assertEqual(len(bands), lines, "bands of text on screen: %r" % bands)
+        for first, last in bands:
+            self.assertGreaterEqual(last - first + 1, 8, "not a line of text: %r" % bands)
 
     def assert_form_never_shown(self, args):
         """The program ends by itself at once with exit code 0; its form, made
@@ -72,6 +78,7 @@ class StatusWindowTest(k.WineTestCase):
         label = [c for c in children if c.cls == "TLabel"][0]
         self.assertEqual(label.rect, (window.rect[0] + 2, window.rect[1] + 2,
                                       window.rect[2] - 2, window.rect[3] - 2))
+        self.assert_text_lines_painted(k.text_bands(k.screenshot_ppm(), label.rect), 1)
         # Ends by itself 36 s after the notice came up.
         code = proc.wait(timeout=60)
         elapsed = time.monotonic() - started
@@ -102,6 +109,10 @@ class StatusWindowTest(k.WineTestCase):
         self.assert_status_window_at(window, expected_origin((0, 0, 1280, 1024)))
 
     def test_property_result_shows_two_lines_then_ends(self):
+        # The two lines are painted, one band of text each, and stay on
+        # screen 1.5 s before the program ends. The timer starts after the
+        # text is shown, so the watch measures 1.5 s less only what it was
+        # late in seeing the text: 1.4 s leaves room for that.
         cases = [
             ("2,0", "2 Properties neu angelegt...\rkeine Properties aktualisiert..."),
             ("1,3", " ein Propertie neu angelegt...\r3 Properties aktualisiert..."),
@@ -109,12 +120,22 @@ class StatusWindowTest(k.WineTestCase):
         for counts, text in cases:
             with self.subTest(counts=counts):
                 started = time.monotonic()
+                watch = self.watch_label(text)
                 proc = self.launch(["/P", r"C:\Docs\Part1.sldprt", r"C:\Docs\props.txt"], exe=k.FAULT_HELPER,
                                    env={"KESTRUM_FAULT_COUNTS": counts})
-                window = k.wait_status_window(text=text, timeout=20, interval=0.05)
-                self.assertIsNotNone(window, "result text not shown")
+                label = watch.shown()
+                self.assertIsNotNone(label, "result text not shown")
+                shot = k.screenshot_ppm()
+                bands = k.text_bands(shot, label.rect)
                 if counts == "1,3" and k.ARTIFACTS:
-                    k.save_png(window.rect, os.path.join(k.ARTIFACTS, "status-window-two-lines.png"))
+                    left, top, right, bottom = label.rect
+                    k.save_png((left - 2, top - 2, right + 2, bottom + 2),
+                               os.path.join(k.ARTIFACTS, "status-window-two-lines.png"), shot)
+                self.assert_text_lines_painted(bands, 2)
+                seconds = watch.seconds_to_end()
+                self.assertIsNotNone(seconds, "did not end after the result")
+                self.assertGreaterEqual(seconds, 1.4, "ended sooner than 1.5 s after the result")
+                self.assertLess(seconds, 8, "did not end about 1.5 s after the result")
                 self.assertEqual(proc.wait(timeout=30), 0)
                 self.assertLess(time.monotonic() - started, 20)
 
@@ -154,4 +175,4 @@ class HighDpiTest(k.WineTestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    k.main()

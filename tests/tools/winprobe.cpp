@@ -4,9 +4,21 @@
 //   winprobe dialog [--wait S] [--press]
 //                                      the first visible dialog box: caption,
 //                                      children; --press clicks its first button
+//   winprobe owner HWND                the window that owns HWND (GW_OWNER)
+//   winprobe lasting CLASS TEXT [--wait S]
+//                                      waits up to S seconds for a visible
+//                                      top-level window of CLASS with a child
+//                                      showing TEXT and prints that child;
+//                                      then waits for the window's process to
+//                                      end and prints "ended" and the
+//                                      milliseconds from the text to the end
 //   winprobe kill HWND                 ends the process that owns HWND
 // Lines are tab-separated UTF-8; CR, LF, TAB and backslash in texts are
 // written as \r, \n, \t and \\. Exit code 1 when nothing was found.
+// TEXT is given in the same form; \uXXXX stands for any character, so that
+// the command line needs nothing but ASCII. "lasting" writes "ready" first,
+// before it looks: a program started after that line cannot show its text
+// unseen.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,6 +28,7 @@
 #include <vector>
 
 #include "errors.h"
+#include "handles.h"
 
 namespace {
 
@@ -31,6 +44,32 @@ std::string Escaped(const std::wstring& text) {
         }
     }
     return Utf8Text(out);
+}
+
+// The text in the form Escaped writes, with \uXXXX for any character.
+std::wstring Unescaped(const std::wstring& text) {
+    std::wstring out;
+    for (std::size_t position = 0; position < text.size(); ++position) {
+        const wchar_t character = text[position];
+        if (character != L'\\' || position + 1 == text.size()) {
+            out += character;
+            continue;
+        }
+        const wchar_t escape = text[++position];
+        if (escape == L'u' && position + 4 < text.size()) {
+            out += static_cast<wchar_t>(std::wcstoul(text.substr(position + 1, 4).c_str(), nullptr, 16));
+            position += 4;
+        } else if (escape == L'r') {
+            out += L'\r';
+        } else if (escape == L'n') {
+            out += L'\n';
+        } else if (escape == L't') {
+            out += L'\t';
+        } else {
+            out += escape;
+        }
+    }
+    return out;
 }
 
 // The window's own text, read without sending it a message.
@@ -111,6 +150,72 @@ int Dialog(double waitSeconds, bool press) {
     return 0;
 }
 
+int Owner(HWND window) {
+    if (!IsWindow(window)) return 1;
+    const HWND owner = GetWindow(window, GW_OWNER);
+    if (!owner) return 1;
+    PrintWindow(owner, false);
+    return 0;
+}
+
+struct TTextSearch {
+    std::wstring Text;
+    HWND Found = nullptr;
+};
+
+BOOL CALLBACK MatchingChild(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<TTextSearch*>(param);
+    if (Text(child) != search->Text) return TRUE;
+    search->Found = child;
+    return FALSE;
+}
+
+// The first child of a visible top-level window of the class that shows the text.
+HWND ChildShowing(const std::wstring& windowClass, const std::wstring& text) {
+    TTextSearch search{text};
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(window) || ClassOf(window) != windowClass) continue;
+        EnumChildWindows(window, MatchingChild, reinterpret_cast<LPARAM>(&search));
+        if (search.Found) return search.Found;
+    }
+    return nullptr;
+}
+
+double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    LARGE_INTEGER frequency = {};
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+int Lasting(const std::wstring& windowClass, const std::wstring& text, double waitSeconds) {
+    // Looked for every few milliseconds, so that the time counts from when
+    // the text came, not from when a slower look found it.
+    const DWORD cPollInterval = 5;     // ms
+    const DWORD cEndTimeout = 120000;  // ms the process may still run
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(waitSeconds * 1000);
+    HWND child = ChildShowing(windowClass, text);
+    while (!child && GetTickCount64() < deadline) {
+        Sleep(cPollInterval);
+        child = ChildShowing(windowClass, text);
+    }
+    LARGE_INTEGER shown = {};
+    QueryPerformanceCounter(&shown);
+    if (!child) return 1;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(child, &processId);
+    const TKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (!process) return 1;
+    PrintWindow(child, true);
+    std::fflush(stdout);
+    if (WaitForSingleObject(process.Get(), cEndTimeout) != WAIT_OBJECT_0) return 1;
+    LARGE_INTEGER ended = {};
+    QueryPerformanceCounter(&ended);
+    std::printf("ended\t%.0f\n", Milliseconds(shown, ended));
+    return 0;
+}
+
 int Kill(HWND window) {
     DWORD pid = 0;
     if (!IsWindow(window) || !GetWindowThreadProcessId(window, &pid)) return 1;
@@ -135,6 +240,12 @@ int wmain(int argc, wchar_t** argv) {
         rc = List();
     } else if (command == L"texts" && argc > 2) {
         rc = Texts(ParseWindow(argv[2]));
+    } else if (command == L"owner" && argc > 2) {
+        rc = Owner(ParseWindow(argv[2]));
+    } else if (command == L"lasting" && argc > 3) {
+        double wait = 0;
+        if (argc > 5 && std::wstring(argv[4]) == L"--wait") wait = _wtof(argv[5]);
+        rc = Lasting(argv[2], Unescaped(argv[3]), wait);
     } else if (command == L"kill" && argc > 2) {
         rc = Kill(ParseWindow(argv[2]));
     } else if (command == L"dialog") {
@@ -148,7 +259,8 @@ int wmain(int argc, wchar_t** argv) {
         rc = Dialog(wait, press);
     } else {
         std::fprintf(stderr,
-                     "usage: winprobe list | texts HWND | dialog [--wait S] [--press] | kill HWND\n");
+                     "usage: winprobe list | texts HWND | dialog [--wait S] [--press] | owner HWND"
+                     " | lasting CLASS TEXT [--wait S] | kill HWND\n");
     }
     std::fflush(stdout);
     return rc;
