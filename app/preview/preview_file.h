@@ -8,18 +8,20 @@
 
 #include "screen_bitmap.h"
 
-// Encodes the bitmap first, writes the JPEG completely into a new file beside
-// the preview (shared with nobody) and then moves that file over the preview,
-// so that another program sees either the old preview or the whole new one. A
-// bitmap without pixels gives a file of length 0. An existing preview that is
-// read-only or open in another program is not replaced. Any failure leaves an
-// existing preview as it was and removes the file written aside. Raises
-// EJPEG, EOutOfResources (24-bit copy), EFCreateError (the aside file or the
-// move) or EFWriteError, the last two with the preview's full path.
+// Encodes the bitmap completely first, then writes the JPEG into the preview
+// file in place: created when missing, emptied when present (it keeps its
+// identity, security settings and creation time), opened shared with nobody
+// and written with one write. A bitmap without pixels gives a file of length
+// 0. A preview that another program holds open for a moment (scanners,
+// indexers, sync clients) is waited for up to 2 s. A failed encoding leaves an
+// existing preview as it was; so does a failed creation (read-only, held
+// longer, folder missing). A failed write leaves the file with length 0, never
+// part of a JPEG. Raises EJPEG, EOutOfResources (24-bit copy), EFCreateError
+// or EFWriteError, the last two with the preview's full path.
 void WritePreviewFile(const std::wstring& FileName, const TScreenBitmap& bitmap);
 
-// Writes all bytes to the open file; a failed or short write raises
-// EFWriteError with the full path of FileName.
+// Writes all bytes to the open file, one write for anything up to 1 GB; a
+// failed or short write raises EFWriteError with the full path of FileName.
 void WriteFileBytes(HANDLE file, const std::vector<std::uint8_t>& bytes, const std::wstring& FileName);
 
 // The full path of a file name, or the name as it is when it has none.

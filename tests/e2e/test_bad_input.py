@@ -172,9 +172,10 @@ class BadInputTestCase(k.WineTestCase):
 
     # --- runs
 
-    def launch_helper(self, args, fault=None, cwd=None, stdin=None):
-        """Starts the program; stdin, when given, is written to its standard input."""
-        env = dict(os.environ)
+    def launch_helper(self, args, fault=None, cwd=None, stdin=None, env=None):
+        """Starts the program, with env's variables added to the environment;
+        stdin, when given, is written to its standard input."""
+        env = dict(os.environ, **(env or {}))
         env.pop(FAULT_VARIABLE, None)
         if fault:
             env[FAULT_VARIABLE] = fault
@@ -237,6 +238,39 @@ class BadInputTestCase(k.WineTestCase):
             raise
         self.waiting.append(TimerEnd(proc, started, " ".join(args)))
         return box_text(found)
+
+    # --- a full disk
+
+    def mount_full_disk(self):
+        """A folder on drive C of the prefix with a 2 MB file system of its own,
+        or None where mounting is not allowed. The file system is mounted
+        outside the prefix and reached through a symbolic link, so that a
+        mount left behind by an aborted run never blocks removing the prefix."""
+        mount_point = tempfile.mkdtemp(prefix="kestrum-full-")
+        self.addCleanup(os.rmdir, mount_point)
+        try:
+            mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=2m,mode=0777", "kestrum-full", mount_point],
+                                     capture_output=True, timeout=30).returncode == 0
+        except (OSError, subprocess.TimeoutExpired):
+            mounted = False
+        if not mounted:
+            return None
+        self.addCleanup(unmount, mount_point)
+        folder = os.path.join(os.environ["WINEPREFIX"], "drive_c", os.path.basename(mount_point))
+        os.symlink(mount_point, folder)
+        self.addCleanup(os.remove, folder)
+        return folder
+
+    def fill(self, folder):
+        """Takes the rest of the file system's space."""
+        with open(os.path.join(folder, "F\u00fcllung"), "wb", buffering=0) as filler:
+            try:
+                while True:
+                    filler.write(b"\0" * 4096)
+            except OSError:
+                pass
+        stat = os.statvfs(folder)
+        self.assertLess(stat.f_bavail * stat.f_frsize, 4096, "the file system is not full")
 
     def status_label(self, pid):
         windows = [w for w in k.status_windows() if w.pid == pid and w.visible]
@@ -410,41 +444,18 @@ class PathTest(BadInputTestCase):
 class PreviewTest(BadInputTestCase):
     def test_each_picture_gives_its_preview_or_its_failure_is_reported(self):
         old = b"old preview " * 1000
-        # Failures before the preview is written: the old preview stays.
+        # Encoding fails before the preview is touched: the old preview stays.
+        # (A held, read-only or full preview: PreviewInPlaceTest.)
         wide = self.document(self.path("Breit.sldprt"), preview=metafile(65501, 96))
-        held = self.document(self.path("Gesperrt.sldprt"), preview=img.bmp(32, 32))
-        read_only = self.document(self.path("Schreibgesch\u00fctzt.sldprt"), preview=img.bmp(32, 32))
-        for document in (wide, held, read_only):
-            write(document + "KS", old)
-        os.chmod(read_only + "KS", 0o444)  # Wine shows a file without write permission as read-only
-        stored = {path: read(path) for path in (wide, held, read_only)}
-        # Another program holds the preview open for writing and lets others only read.
-        holder = subprocess.Popen([k.WINE, os.path.join(k.BIN, "holdfile.exe"), windows_path(held + "KS")],
-                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        try:
-            self.assertTrue(holder.stdout.readline().startswith(b"held"), "holdfile did not start")
-
-            def creation(document):
-                """The creation message with the system's text after it."""
-                prefix = 'Datei "%s" kann nicht erstellt werden. ' % windows_path(document + "KS")
-                return lambda text: text.startswith(prefix) and len(text) > len(prefix) + 1
-
-            cases = [("WiderThanJpegAllows", wide, lambda text: text == "JPEG-Fehler #41."),
-                     ("PreviewHeldByAnotherProgram", held, creation(held)),
-                     ("PreviewReadOnly", read_only, creation(read_only))]
-            for name, document, expected in cases:
-                with self.subTest(name):
-                    names = sorted(os.listdir(self.folder))
-                    text = self.fail_run(["/T", windows_path(document)], PREVIEW_TEXT)
-                    self.assertTrue(expected(text), text)
-                    self.assertEqual(read(document + "KS"), old, "the old preview was changed")
-                    self.assertEqual(read(document), stored[document], "the document was changed")
-                    self.assertEqual(sorted(os.listdir(self.folder)), names, "a file was left in the folder")
-            self.assertFalse(os.stat(read_only + "KS").st_mode & 0o222, "the read-only preview became writable")
-        finally:
-            holder.stdin.close()
-            holder.wait(timeout=30)
-            holder.stdout.close()
+        write(wide + "KS", old)
+        stored = read(wide)
+        with self.subTest("WiderThanJpegAllows"):
+            names = sorted(os.listdir(self.folder))
+            text = self.fail_run(["/T", windows_path(wide)], PREVIEW_TEXT)
+            self.assertEqual(text, "JPEG-Fehler #41.")
+            self.assertEqual(read(wide + "KS"), old, "the old preview was changed")
+            self.assertEqual(read(wide), stored, "the document was changed")
+            self.assertEqual(sorted(os.listdir(self.folder)), names, "a file was left in the folder")
 
         # Extreme sizes that work: the JPEG's frame header holds the size.
         big = self.document(self.path("Gross.sldprt"), preview=metafile(8000, 8000))
@@ -526,67 +537,121 @@ class DocumentManagerFaultTest(BadInputTestCase):
         self.assert_ended_by_close_timer()
 
 
+class PreviewInPlaceTest(BadInputTestCase):
+    """"/T" writes the preview into the preview file itself: the same file
+    after every run (its Unix inode, which a file moved over it or made anew
+    beside the old one would change), nothing else in the folder, a hold of
+    another program for a moment waited out, and on a failure either the old
+    preview whole (held longer, read-only) or a preview of length 0 (full
+    disk), never part of a JPEG."""
+
+    def hold(self, path):
+        """Another program holds the file open with no sharing until release()."""
+        holder = subprocess.Popen([k.WINE, os.path.join(k.BIN, "holdfile.exe"), "--no-sharing", windows_path(path)],
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.addCleanup(release, holder)
+        self.assertTrue(holder.stdout.readline().startswith(b"held"), "holdfile did not start")
+        return holder
+
+    def make_read_only(self, path):
+        """Wine shows a file without write permission as read-only. The
+        superuser passes over permission bits, so there the file is also made
+        immutable: no one may open it for writing, as Windows refuses a
+        read-only file to everyone."""
+        os.chmod(path, 0o444)
+        if os.geteuid() != 0:
+            return
+        if subprocess.run(["chattr", "+i", path], capture_output=True, timeout=30).returncode != 0:
+            self.skipTest("run as the superuser, and no immutable flag here")
+        self.addCleanup(subprocess.run, ["chattr", "-i", path], capture_output=True, timeout=30)
+
+    def extract_held_for_a_moment(self, given, preview):
+        """Runs "/T" while another program holds the preview; the hold ends
+        about 300 ms after the program asked for the preview picture, that is
+        while it waits to open the preview file."""
+        holder = self.hold(preview)
+        calls = k.DocmgrCalls(self.folder)
+        calls.clear()
+        proc, started = self.launch_helper(["/T", given], env=calls.env())
+        self.assertTrue(k.wait_for(lambda: ("Document", 57) in calls.calls(), timeout=30, interval=0.02),
+                        "the preview picture was not asked for")
+        time.sleep(0.3)
+        self.assertIsNone(proc.poll(), "ended while the preview was held")
+        release(holder)
+        self.assertEqual(proc.wait(timeout=60), 0)
+        self.assertLess(time.monotonic() - started, 30, "did not end at once")
+        self.assertIsNone(k.dialog(wait=0), "an error box is left")
+
+    def test_preview_is_written_in_place_or_left_as_it_was(self):
+        old = b"old preview " * 1000
+        # Name, on a full disk, the other program's hold ("moment", "longer")
+        # or "read-only", the runs, the error box ("creation", "write") or None.
+        cases = [("RunTwice", False, None, 2, None),
+                 ("HeldForAMoment", False, "moment", 1, None),
+                 ("HeldLongerThanTheWait", False, "longer", 1, "creation"),
+                 ("ReadOnly", False, "read-only", 1, "creation"),
+                 ("FullDisk", True, None, 1, "write")]
+        for name, full_disk, hold, runs, failure in cases:
+            with self.subTest(name):
+                folder = self.mount_full_disk() if full_disk else self.folder_of(name)
+                if not folder:
+                    self.skipTest("no file system of our own: mounting is not allowed here")
+                # On the full disk, far more JPEG than the room that emptying
+                # the old preview (one page there) gives back.
+                picture = metafile(1000, 1000) if full_disk else img.bmp(32, 32)
+                document = self.document(os.path.join(folder, "Teil.sldprt"), preview=picture)
+                preview = document + "KS"
+                # The folder as the program sees it: reached through drive C for the full disk.
+                given = "C:\\%s\\Teil.sldprt" % os.path.basename(folder) if full_disk else windows_path(document)
+                shown = given + "KS"
+                write(preview, old[:100] if full_disk else old)
+                if hold == "read-only":
+                    self.make_read_only(preview)
+                if full_disk:
+                    self.fill(folder)
+                stored, names, inode = read(document), sorted(os.listdir(folder)), os.stat(preview).st_ino
+
+                if hold == "moment":
+                    self.extract_held_for_a_moment(given, preview)
+                elif failure is None:
+                    for _ in range(runs):
+                        self.extract([given])
+                        self.assertEqual(os.stat(preview).st_ino, inode, "another file took the preview's place")
+                else:
+                    if hold == "longer":
+                        self.hold(preview)
+                    text = self.fail_run(["/T", given], PREVIEW_TEXT)
+                    message = {"creation": 'Datei "%s" kann nicht erstellt werden. ',
+                               "write": 'Datei "%s" kann nicht geschrieben werden. '}[failure] % shown
+                    self.assertTrue(text.startswith(message), text)
+                    self.assertGreater(len(text), len(message) + 1, "no system message")
+
+                if failure is None:
+                    data = read(preview)
+                    self.assertEqual(data[:20], JFIF_START)
+                    self.assertEqual(img.decode_jpeg(preview)[:2], (32, 32))
+                elif failure == "creation":
+                    self.assertEqual(read(preview), old, "the old preview was changed")
+                else:
+                    self.assertEqual(os.path.getsize(preview), 0, "part of a JPEG was left")
+                if hold == "read-only":
+                    self.assertFalse(os.stat(preview).st_mode & 0o222, "the read-only preview became writable")
+                self.assertEqual(os.stat(preview).st_ino, inode, "another file took the preview's place")
+                self.assertEqual(read(document), stored, "the document was changed")
+                self.assertEqual(sorted(os.listdir(folder)), names, "a file was left in the folder")
+        self.assert_ended_by_close_timer()
+
+
 class FullDiskTest(BadInputTestCase):
-    """The preview or the document on a small file system inside the prefix
-    that is full. Mounting needs root; where it is refused, the test is
-    skipped: the preview is written aside and moved into place, so no name
-    in a folder of the ordinary file system leads its bytes to a full disk."""
-
-    def mount_full_disk(self):
-        """A folder on drive C of the prefix with a 2 MB file system of its own,
-        or None where mounting is not allowed. The file system is mounted
-        outside the prefix and reached through a symbolic link, so that a
-        mount left behind by an aborted run never blocks removing the prefix."""
-        mount_point = tempfile.mkdtemp(prefix="kestrum-full-")
-        self.addCleanup(os.rmdir, mount_point)
-        try:
-            mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=2m,mode=0777", "kestrum-full", mount_point],
-                                     capture_output=True, timeout=30).returncode == 0
-        except (OSError, subprocess.TimeoutExpired):
-            mounted = False
-        if not mounted:
-            return None
-        self.addCleanup(unmount, mount_point)
-        folder = os.path.join(os.environ["WINEPREFIX"], "drive_c", os.path.basename(mount_point))
-        os.symlink(mount_point, folder)
-        self.addCleanup(os.remove, folder)
-        return folder
-
-    def fill(self, folder):
-        """Takes the rest of the file system's space."""
-        with open(os.path.join(folder, "F\u00fcllung"), "wb", buffering=0) as filler:
-            try:
-                while True:
-                    filler.write(b"\0" * 4096)
-            except OSError:
-                pass
-        stat = os.statvfs(folder)
-        self.assertLess(stat.f_bavail * stat.f_frsize, 4096, "the file system is not full")
+    """The document on a small file system inside the prefix that is full
+    (the preview on one: PreviewInPlaceTest). Mounting needs root; where it is
+    refused, the test is skipped."""
 
     def test_full_disk_is_reported(self):
         folder = self.mount_full_disk()
         if not folder:
             self.skipTest("no file system of our own: mounting is not allowed here")
-        with self.subTest("PreviewWrite"):
-            # The new preview (far more than the space left) fails while it
-            # is written: the old one stays whole, and nothing stays beside it.
-            document = self.document(os.path.join(folder, "Teil.sldprt"), preview=metafile(1000, 1000))
-            old = b"old preview " * 1000
-            write(document + "KS", old)
-            shown = "C:\\" + os.path.basename(folder) + "\\Teil.sldprtKS"
-            given = "C:\\" + os.path.basename(folder) + "\\Teil.sldprt"
-            self.fill(folder)
-            names = sorted(os.listdir(folder))
-            stored = read(document)
-            text = self.fail_run(["/T", given], PREVIEW_TEXT)
-            prefix = 'Datei "%s" kann nicht geschrieben werden. ' % shown
-            self.assertTrue(text.startswith(prefix), text)
-            self.assertGreater(len(text), len(prefix) + 1, "no system message")
-            self.assertEqual(read(document), stored, "the document was changed")
-            self.assertEqual(read(document + "KS"), old, "the old preview was changed")
-            self.assertEqual(sorted(os.listdir(folder)), names, "a file was left in the folder")
         with self.subTest("DocumentSave"):
-            os.remove(os.path.join(folder, "F\u00fcllung"))
             document = self.document(os.path.join(folder, "Baugruppe.sldasm"), [("Farbe", TEXT, "rot")])
             given = "C:\\" + os.path.basename(folder) + "\\Baugruppe.sldasm"
             prop_file = self.path("props.txt")
@@ -597,6 +662,14 @@ class FullDiskTest(BadInputTestCase):
             text = self.fail_run(["/P", given, windows_path(prop_file)], PROPERTIES_TEXT)
             self.assertEqual(text, 'Dokument "%s" kann nicht gespeichert werden. Fehlercode: 2.' % given)
         self.assert_ended_by_close_timer()
+
+
+def release(holder):
+    """Ends a holdfile run: the file is let go."""
+    if holder.poll() is None:
+        holder.stdin.close()
+    holder.wait(timeout=30)
+    holder.stdout.close()
 
 
 def unmount(folder):

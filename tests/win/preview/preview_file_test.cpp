@@ -1,12 +1,16 @@
-// Writing the preview file: the JPEG bytes, an empty file for no preview, and
-// what stays of an existing file when encoding, creating or writing fails:
-// the old preview whole, and nothing written aside left in the folder.
+// Writing the preview file in place: the JPEG bytes into the same file, an
+// empty file for no preview, the wait for a preview another program holds for
+// a moment, and what stays of an existing file when encoding, creating or
+// writing fails.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <ostream>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include <jpeglib.h>
@@ -34,6 +38,24 @@ std::pair<int, int> FrameSize(const TBytes& jpeg) {
     return {0, 0};
 }
 
+// What tells one file from another on a volume: the volume's serial number
+// and the file index (the file id); all zero when the file cannot be opened.
+std::tuple<DWORD, DWORD, DWORD> FileIdentity(const std::wstring& path) {
+    const TFileHandle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!file || !::GetFileInformationByHandle(file.Get(), &information)) {
+        ADD_FAILURE() << "no file information, error " << ::GetLastError();
+        return {0, 0, 0};
+    }
+    return {information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow};
+}
+
+// Milliseconds since start.
+long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
 
 // The names in a folder, sorted, without "." and "..".
 std::vector<std::wstring> NamesIn(const std::wstring& folder) {
@@ -54,16 +76,22 @@ protected:
     TTempFolder folder;
     const std::wstring fileName = folder.File(L"Teil1.sldprtKS");
 
-    // Only the preview itself is in the folder: nothing written aside stays behind.
+    // Only the preview itself is in the folder: nothing is written beside it.
     void ExpectOnlyThePreview() const {
         EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::wstring>{L"Teil1.sldprtKS"});
     }
 };
 
+// The JPEG goes into the existing file itself: the same file id afterwards,
+// as after a second run.
 TEST_F(PreviewFileTest, ReplacesAnExistingFileWithTheJpegOfTheBitmap) {
     WriteFileBytes(fileName, TBytes(200000, 0x5A));  // longer than the JPEG
+    const auto identity = FileIdentity(fileName);
     const TScreenBitmap bitmap = FilledBitmap(50, 30, RGB(255, 0, 0));
     WritePreviewFile(fileName, bitmap);
+    EXPECT_EQ(FileIdentity(fileName), identity) << "a new file took the preview's place";
+    WritePreviewFile(fileName, bitmap);
+    EXPECT_EQ(FileIdentity(fileName), identity) << "a new file took the preview's place";
     const TBytes written = ReadFileBytes(fileName);
     EXPECT_EQ(written, EncodeJpeg(bitmap.Bgr24Copy().Pixels()));
     ASSERT_GT(written.size(), 20u);
@@ -111,22 +139,29 @@ TEST_F(PreviewFileTest, FailedEncodingLeavesTheOldPreviewAsItWas) {
     EXPECT_FALSE(IsExistingFile(newName));
 }
 
-// An existing preview that may not be replaced: another program holds it
-// open (whatever it shares), or it is read-only. The creation fails with the
-// preview's full path, the old preview stays whole and nothing stays beside it.
+// An existing preview that another program holds open (whatever it shares)
+// or that is read-only. A hold of a moment is waited out and the new preview
+// written; a hold that lasts is waited for 2 s, a read-only preview not at
+// all. Then the creation fails with the preview's full path, the old preview
+// stays whole (and read-only) and nothing appears beside it.
 enum class THold { NoSharing, OthersMayRead, OthersMayDoAnything, ReadOnly };
 
-struct RefusedCase {
+// Held until the writer has given up.
+const int cHeldThroughout = -1;
+
+struct HeldPreviewCase {
     const char* name;
     THold hold;
-    DWORD error;
+    int releasedAfterMs;  // or cHeldThroughout
+    DWORD error;          // ERROR_SUCCESS: the new preview is written
+    long long minMs, maxMs;  // how long the writer takes
 };
-void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const HeldPreviewCase& c, std::ostream* os) { *os << c.name; }
 
-class RefusedReplacementTest : public PreviewFileTest, public testing::WithParamInterface<RefusedCase> {};
+class HeldPreviewTest : public PreviewFileTest, public testing::WithParamInterface<HeldPreviewCase> {};
 
-TEST_P(RefusedReplacementTest, OldPreviewStaysWholeAndTheCreationErrorNamesIt) {
-    const RefusedCase& c = GetParam();
+TEST_P(HeldPreviewTest, IsWaitedForOrStaysWholeWithTheCreationError) {
+    const HeldPreviewCase& c = GetParam();
     WriteFileBytes(fileName, cOldPreview);
     TFileHandle held;
     switch (c.hold) {
@@ -145,32 +180,70 @@ TEST_P(RefusedReplacementTest, OldPreviewStaysWholeAndTheCreationErrorNamesIt) {
             break;
         case THold::ReadOnly:
             ASSERT_TRUE(::SetFileAttributesW(fileName.c_str(), FILE_ATTRIBUTE_READONLY));
+            // Windows refuses to write a read-only file to everyone. Wine keeps
+            // the attribute as the Unix permission bits, which the superuser
+            // passes over; the end-to-end test stages it there.
+            if (TFileHandle(::CreateFileW(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr))) {
+                GTEST_SKIP() << "a read-only file can be opened for writing here";
+            }
             break;
     }
     if (c.hold != THold::ReadOnly) {
         ASSERT_TRUE(held);
     }
-    try {
-        WritePreviewFile(fileName, FilledBitmap(8, 8, RGB(0, 0, 255)));
-        ADD_FAILURE() << "no error raised";
-    } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.Message(),
-                  L"Datei \"" + fileName + L"\" kann nicht erstellt werden. " + SysErrorMessage(c.error));
+    // The other program lets go of the preview after a while.
+    std::thread release;
+    if (c.releasedAfterMs != cHeldThroughout) {
+        release = std::thread([&held, &c] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(c.releasedAfterMs));
+            held.Reset();
+        });
     }
+    const TScreenBitmap bitmap = FilledBitmap(8, 8, RGB(0, 0, 255));
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        WritePreviewFile(fileName, bitmap);
+        EXPECT_EQ(c.error, static_cast<DWORD>(ERROR_SUCCESS)) << "no error raised";
+    } catch (const EFCreateError& e) {
+        if (c.error == ERROR_SUCCESS) {
+            ADD_FAILURE() << "raised: " << e.what();
+        } else {
+            EXPECT_EQ(e.Message(),
+                      L"Datei \"" + fileName + L"\" kann nicht erstellt werden. " + SysErrorMessage(c.error));
+        }
+    } catch (const Exception& e) {
+        ADD_FAILURE() << "raised: " << e.what();
+    }
+    const long long took = MillisecondsSince(started);
+    if (release.joinable()) release.join();
+    EXPECT_GE(took, c.minMs);
+    EXPECT_LE(took, c.maxMs);
     held.Reset();
-    EXPECT_EQ(ReadFileBytes(fileName), cOldPreview);
+    if (c.error == ERROR_SUCCESS) {
+        EXPECT_EQ(ReadFileBytes(fileName), EncodeJpeg(bitmap.Bgr24Copy().Pixels()));
+    } else {
+        EXPECT_EQ(ReadFileBytes(fileName), cOldPreview);
+    }
     if (c.hold == THold::ReadOnly) {
         EXPECT_NE(::GetFileAttributesW(fileName.c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << "no longer read-only";
     }
     ExpectOnlyThePreview();
 }
 
+// The wait ends 2 s after the first attempt, at one 50 ms step more at most;
+// the upper bounds leave room for a busy machine.
 INSTANTIATE_TEST_SUITE_P(
-    Cases, RefusedReplacementTest,
-    testing::Values(RefusedCase{"HeldWithoutSharing", THold::NoSharing, ERROR_SHARING_VIOLATION},
-                    RefusedCase{"HeldForWritingOthersMayRead", THold::OthersMayRead, ERROR_SHARING_VIOLATION},
-                    RefusedCase{"HeldSharingEverything", THold::OthersMayDoAnything, ERROR_SHARING_VIOLATION},
-                    RefusedCase{"ReadOnly", THold::ReadOnly, ERROR_ACCESS_DENIED}),
+    Cases, HeldPreviewTest,
+    testing::Values(
+        HeldPreviewCase{"HeldWithoutSharingForAMoment", THold::NoSharing, 300, ERROR_SUCCESS, 250, 1900},
+        HeldPreviewCase{"HeldForWritingForAMoment", THold::OthersMayRead, 300, ERROR_SUCCESS, 250, 1900},
+        HeldPreviewCase{"HeldWithoutSharing", THold::NoSharing, cHeldThroughout, ERROR_SHARING_VIOLATION, 1950, 5000},
+        HeldPreviewCase{"HeldForWritingOthersMayRead", THold::OthersMayRead, cHeldThroughout,
+                        ERROR_SHARING_VIOLATION, 1950, 5000},
+        HeldPreviewCase{"HeldSharingEverything", THold::OthersMayDoAnything, cHeldThroughout,
+                        ERROR_SHARING_VIOLATION, 1950, 5000},
+        HeldPreviewCase{"ReadOnly", THold::ReadOnly, cHeldThroughout, ERROR_ACCESS_DENIED, 0, 1000}),
     TParamName());
 
 TEST_F(PreviewFileTest, RelativeNameOfAHeldPreviewIsReportedByItsFullPath) {
@@ -190,6 +263,7 @@ TEST_F(PreviewFileTest, RelativeNameOfAHeldPreviewIsReportedByItsFullPath) {
 
 TEST_F(PreviewFileTest, MissingFolderGivesTheCreationError) {
     const std::wstring inMissingFolder = folder.File(L"fehlt\\Teil1.sldprtKS");
+    const auto started = std::chrono::steady_clock::now();
     try {
         WritePreviewFile(inMissingFolder, TScreenBitmap());
         ADD_FAILURE() << "no error raised";
@@ -197,6 +271,7 @@ TEST_F(PreviewFileTest, MissingFolderGivesTheCreationError) {
         EXPECT_EQ(e.Message(), L"Datei \"" + inMissingFolder + L"\" kann nicht erstellt werden. " +
                                    SysErrorMessage(ERROR_PATH_NOT_FOUND));
     }
+    EXPECT_LT(MillisecondsSince(started), 1000) << "not reported at once";
     EXPECT_TRUE(NamesIn(folder.Path()).empty());
 }
 
