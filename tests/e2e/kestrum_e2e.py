@@ -130,6 +130,18 @@ def tool(args, timeout=60):
     return result
 
 
+def make_document(path, preview):
+    """A stand-in document at path whose stored preview is the picture file
+    beside it, path + ".bmp", with these bytes (dmfixture create)."""
+    picture = path + ".bmp"
+    write(picture, preview)
+    result = tool([os.path.join(BIN, "dmfixture.exe"), "create", windows_path(path),
+                   "--preview", windows_path(picture)], timeout=120)
+    if result.returncode != 0:
+        raise RuntimeError("dmfixture create failed: %s" % result.stderr.decode("utf-8", "replace"))
+    return path
+
+
 def start(args, env=None):
     """Starts a Windows program and returns its Popen."""
     full_env = dict(os.environ)
