@@ -6,6 +6,7 @@
 
 #include "application.h"
 #include "command_line.h"
+#include "crash_filter.h"
 #include "errors.h"
 #include "paths.h"
 #include "process_command_line.h"
@@ -131,9 +132,11 @@ void TfrmMain::ShowStatusText(const std::wstring& text) { fWindow->ShowStatusTex
 void TfrmMain::PlaceWindow() { fWindow->Place(); }
 
 int RunProgram(const TFormOperations& operations) {
-    // The library search order stays as Windows sets it: the Document Manager
-    // and the libraries it loads later were built for it, and a program started
-    // by "/O" inherits it.
+    // First of all: a fault that nothing handles ends in our own box. The
+    // library search order stays as Windows sets it: the Document Manager and
+    // the libraries it loads later were built for it, and a program started by
+    // "/O" inherits it.
+    InstallCrashFilter();
     try {
         TApplication application;
         application.Initialize();
