@@ -30,7 +30,6 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
-
 import preview_images as img  # noqa: E402
 
 PLANTED = os.path.join(k.BIN, "planted", "version.dll")
