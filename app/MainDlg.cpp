@@ -6,6 +6,7 @@
 
 #include "application.h"
 #include "command_line.h"
+#include "crash_filter.h"
 #include "errors.h"
 #include "paths.h"
 #include "process_command_line.h"
@@ -128,13 +129,11 @@ void TfrmMain::ShowStatusText(const std::wstring& text) { fWindow->ShowStatusTex
 void TfrmMain::PlaceWindow() { fWindow->Place(); }
 
 int RunProgram(const TFormOperations& operations) {
-    // Every library loaded from here on, by us or by the platform for us, comes
-    // from the system folder (or from the absolute path it is loaded by), never
-    // from the program's folder or the current one.
-    if (!::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        // Not restricted: at least the current folder leaves the search order.
-        ::SetDllDirectoryW(L"");
-    }
+    // First of all: a fault that nothing handles ends in our own box. The
+    // library search order stays as Windows sets it: the Document Manager and
+    // the libraries it loads later were built for it, and a program started by
+    // "/O" inherits it.
+    InstallCrashFilter();
     try {
         TApplication application;
         application.Initialize();

@@ -71,6 +71,7 @@ extern TfrmMain* frmMain;
 
 // The program from start to end: the application with COM on this thread, the
 // one form with the given operations, the message loop. Exit code 0 for every
-// end but a failure outside the handlers, which shows the "Anwendungsfehler"
-// box and gives 1.
+// end but a failure outside the handlers or a structured exception that
+// nothing handles (a fault anywhere in the process), which show the
+// "Anwendungsfehler" box and give 1.
 int RunProgram(const TFormOperations& operations);

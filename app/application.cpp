@@ -101,6 +101,11 @@ void ShowApplicationError(std::exception_ptr failure) {
     const std::wstring path = ProgramFilePath();
     const std::wstring module = path.empty() ? std::wstring(L"KestrumHelper.exe") : ExtractFileName(path);
     // C++ failures carry no code address; the box shows 0 there.
-    const std::wstring message = ApplicationErrorText(text.ClassName, module, 0, text.Message);
-    ::MessageBoxW(nullptr, message.c_str(), L"Anwendungsfehler", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    ShowApplicationError(text.ClassName, module, 0, text.Message);
+}
+
+void ShowApplicationError(const std::wstring& className, const std::wstring& moduleName, std::uint64_t address,
+                          const std::wstring& message) {
+    const std::wstring text = ApplicationErrorText(className, moduleName, address, message);
+    ::MessageBoxW(nullptr, text.c_str(), L"Anwendungsfehler", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }

@@ -3,6 +3,7 @@
 // window, the message loop and the program-wide handling of failures.
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <string>
@@ -57,3 +58,7 @@ void RunHandler(Handler&& handler) noexcept {
 
 // The "Anwendungsfehler" box for a failure outside the handlers.
 void ShowApplicationError(std::exception_ptr failure);
+// The same box for a failure of the given class at the given code address in
+// the named module.
+void ShowApplicationError(const std::wstring& className, const std::wstring& moduleName, std::uint64_t address,
+                          const std::wstring& message);

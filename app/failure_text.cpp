@@ -2,9 +2,13 @@
 
 #include <new>
 
+#include "error_text.h"
 #include "errors.h"
+#include "paths.h"
 
 namespace {
+const std::uint32_t cAccessViolation = 0xC0000005;
+
 std::wstring Widen(const char* text) {
     std::wstring result;
     for (const char* p = text; *p; ++p) result.push_back(static_cast<unsigned char>(*p));
@@ -33,4 +37,15 @@ TFailureText DescribeFailure(std::exception_ptr failure) {
         text.ClassName = L"Exception";
     }
     return text;
+}
+
+TFailureText DescribeStructuredException(std::uint32_t code) {
+    TFailureText text;
+    text.ClassName = code == cAccessViolation ? L"EAccessViolation" : L"EExternalException";
+    text.Message = L"Externe Exception " + HexText(code, 8, true);
+    return text;
+}
+
+std::wstring FaultModuleName(const std::wstring& modulePath) {
+    return modulePath.empty() ? std::wstring(L"(unbekannt)") : ExtractFileName(modulePath);
 }

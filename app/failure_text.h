@@ -1,6 +1,8 @@
 #pragma once
 // What a caught failure shows: its class name and message, or nothing for
-// the silent kind.
+// the silent kind; and what a structured exception (a fault of the processor
+// or the system, no C++ exception) shows.
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -11,3 +13,12 @@ struct TFailureText {
 };
 
 TFailureText DescribeFailure(std::exception_ptr failure);
+
+// A structured exception by its code: EAccessViolation for 0xC0000005,
+// EExternalException for any other; the message "Externe Exception " and the
+// code as eight upper-case hexadecimal digits.
+TFailureText DescribeStructuredException(std::uint32_t code);
+
+// The module named for a faulting address: the file name of the module's path,
+// or "(unbekannt)" when no module holds the address (modulePath empty).
+std::wstring FaultModuleName(const std::wstring& modulePath);

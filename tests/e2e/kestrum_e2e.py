@@ -160,6 +160,18 @@ def tool(args, timeout=60):
     return result
 
 
+def make_document(path, preview):
+    """A stand-in document at path whose stored preview is the picture file
+    beside it, path + ".bmp", with these bytes (dmfixture create)."""
+    picture = path + ".bmp"
+    write(picture, preview)
+    result = tool([os.path.join(BIN, "dmfixture.exe"), "create", windows_path(path),
+                   "--preview", windows_path(picture)], timeout=120)
+    if result.returncode != 0:
+        raise RuntimeError("dmfixture create failed: %s" % result.stderr.decode("utf-8", "replace"))
+    return path
+
+
 def start(args, env=None, cwd=None):
     """Starts a Windows program and returns its Popen; cwd (a Unix folder) is
     its current folder, as a Windows path on the drive that holds it."""

@@ -11,14 +11,16 @@
 #                                    existing prefix
 #   prefix.sh stop PREFIX_DIR        end its Wine processes and its screen
 #
-# V 28|29|noversion|absent installs a build of the stand-in Document
-# Manager (file version 28.1.0.0, 29.0.0.0, no version resource) as
-# c:\Program Files\Common Files\SOLIDWORKS Shared\swdocumentmgr.dll and
-# registers it with regsvr32 /s; absent leaves neither the file nor its
-# registration (one there before is unregistered and removed). Started
-# without --docmgr a new prefix has none. The builds are taken from DIR/docmgr28,
-# DIR/docmgr29 and DIR/docmgrnoversion, DIR being the program folder of a
-# Windows build (<builddir>/bin): --bin DIR, else the variable KESTRUM_BIN.
+# V 28|29|noversion|dependencies|absent installs a build of the stand-in
+# Document Manager (file version 28.1.0.0, 29.0.0.0, no version resource,
+# 28.1.0.0 with a library of its own beside it) as
+# c:\Program Files\Common Files\SOLIDWORKS Shared\swdocumentmgr.dll, with
+# the other libraries of its build folder beside it, and registers it with
+# regsvr32 /s; absent leaves neither the files nor the registration (those
+# there before are unregistered and removed). Started without --docmgr a new
+# prefix has none. The builds are taken from DIR/docmgrV, DIR being the
+# program folder of a Windows build (<builddir>/bin): --bin DIR, else the
+# variable KESTRUM_BIN.
 #
 # env.sh exports WINEPREFIX, DISPLAY, WINEDEBUG, WINEDLLOVERRIDES, WINE and
 # WINESERVER. Every Wine call is bounded by a timeout.
@@ -30,8 +32,9 @@ WINE_SERVER=/usr/lib/wine/wineserver
 [ -x "$WINE_SERVER" ] || WINE_SERVER="$(command -v wineserver || true)"
 
 usage() {
-  echo "usage: prefix.sh start PREFIX_DIR [--dpi N] [--docmgr 28|29|noversion|absent] [--bin DIR]" \
-       "| dpi PREFIX_DIR N | docmgr PREFIX_DIR 28|29|noversion|absent [--bin DIR] | stop PREFIX_DIR" >&2
+  echo "usage: prefix.sh start PREFIX_DIR [--dpi N] [--docmgr 28|29|noversion|dependencies|absent] [--bin DIR]" \
+       "| dpi PREFIX_DIR N | docmgr PREFIX_DIR 28|29|noversion|dependencies|absent [--bin DIR]" \
+       "| stop PREFIX_DIR" >&2
   exit 2
 }
 
@@ -79,13 +82,13 @@ install_docmgr() {
   source "$PREFIX/env.sh"
   if [ -f "$dll" ]; then
     timeout 60 "$WINE_LOADER" regsvr32 /u /s "$DOCMGR_WIN_PATH" >/dev/null 2>&1 || true
-    rm -f "$dll"
   fi
+  rm -f "$(dirname "$dll")"/*.dll
   [ "$variant" = absent ] && return 0
   source="$BIN_DIR/docmgr$variant/swdocumentmgr.dll"
   [ -f "$source" ] || { echo "prefix.sh: no stand-in Document Manager at $source" >&2; exit 1; }
   mkdir -p "$(dirname "$dll")"
-  cp "$source" "$dll"
+  cp "$(dirname "$source")"/*.dll "$(dirname "$dll")/"
   if ! timeout 60 "$WINE_LOADER" regsvr32 /s "$DOCMGR_WIN_PATH" >/dev/null 2>&1; then
     echo "prefix.sh: regsvr32 of $DOCMGR_WIN_PATH failed" >&2
     exit 1
@@ -93,7 +96,7 @@ install_docmgr() {
 }
 
 docmgr_variant() {
-  case "$1" in 28|29|noversion|absent) DOCMGR="$1" ;; *) usage ;; esac
+  case "$1" in 28|29|noversion|dependencies|absent) DOCMGR="$1" ;; *) usage ;; esac
 }
 
 DPI=96

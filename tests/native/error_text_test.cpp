@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -124,6 +125,66 @@ TEST(DescribeFailureTest, ForeignFailures) {
     EXPECT_EQ(DescribeFailure(std::make_exception_ptr(std::bad_alloc())).Message, L"Zu wenig Arbeitsspeicher");
     EXPECT_EQ(DescribeFailure(std::make_exception_ptr(std::runtime_error("boom"))).Message, L"boom");
     EXPECT_EQ(DescribeFailure(std::make_exception_ptr(42)).Message, L"");
+}
+
+struct StructuredExceptionCase {
+    const char* name;
+    std::uint32_t code;
+    std::wstring className;
+    std::wstring message;
+};
+
+class StructuredExceptionTest : public testing::TestWithParam<StructuredExceptionCase> {};
+
+TEST_P(StructuredExceptionTest, ClassByCodeAndCodeInHexadecimal) {
+    const TFailureText text = DescribeStructuredException(GetParam().code);
+    EXPECT_EQ(text.ClassName, GetParam().className);
+    EXPECT_EQ(text.Message, GetParam().message);
+    EXPECT_FALSE(text.Silent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StructuredExceptionTest,
+    testing::Values(
+        StructuredExceptionCase{"AccessViolation", 0xC0000005, L"EAccessViolation", L"Externe Exception C0000005"},
+        // Codes next to it are no access violation.
+        StructuredExceptionCase{"InPageError", 0xC0000006, L"EExternalException", L"Externe Exception C0000006"},
+        StructuredExceptionCase{"DataMisalignment", 0x80000002, L"EExternalException",
+                                L"Externe Exception 80000002"},
+        StructuredExceptionCase{"StackOverflow", 0xC00000FD, L"EExternalException", L"Externe Exception C00000FD"},
+        StructuredExceptionCase{"ForeignCppException", 0xE06D7363, L"EExternalException",
+                                L"Externe Exception E06D7363"},
+        StructuredExceptionCase{"SmallCodePadded", 0x1, L"EExternalException", L"Externe Exception 00000001"}),
+    TParamName());
+
+struct FaultModuleCase {
+    const char* name;
+    std::wstring modulePath;
+    std::wstring shown;
+};
+
+class FaultModuleNameTest : public testing::TestWithParam<FaultModuleCase> {};
+
+TEST_P(FaultModuleNameTest, FileNameOrUnknown) {
+    EXPECT_EQ(FaultModuleName(GetParam().modulePath), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FaultModuleNameTest,
+    testing::Values(
+        FaultModuleCase{"LibraryPath", L"C:\\Program Files\\Common Files\\SOLIDWORKS Shared\\swdocumentmgr.dll",
+                        L"swdocumentmgr.dll"},
+        FaultModuleCase{"LongPathPrefix", L"\\\\?\\C:\\Tools\\KestrumHelper.exe", L"KestrumHelper.exe"},
+        FaultModuleCase{"NameOnly", L"ntdll.dll", L"ntdll.dll"},
+        FaultModuleCase{"NoModule", L"", L"(unbekannt)"}),
+    TParamName());
+
+TEST(StructuredExceptionBoxTest, ClassModuleAddressAndCode) {
+    const TFailureText text = DescribeStructuredException(0xC0000005);
+    EXPECT_EQ(ApplicationErrorText(text.ClassName, FaultModuleName(L"C:\\x\\swdocumentmgr.dll"), 0x7FF812345678,
+                                   text.Message),
+              L"Exception EAccessViolation in Modul swdocumentmgr.dll bei 00007FF812345678.\r\n"
+              L"Externe Exception C0000005.");
 }
 
 }  // namespace

@@ -25,6 +25,8 @@ public:
         LogCall("ClassFactory", 0, "GetApplication");
         if (!application) return E_POINTER;
         *application = nullptr;
+        const HRESULT loaded = LoadApplicationDependencies();
+        if (FAILED(loaded)) return loaded;
         if (FaultActive(TFault::License)) return CLASS_E_NOTLICENSED;
         if (FaultActive(TFault::Application)) return S_OK;
         *application = NewApplication();

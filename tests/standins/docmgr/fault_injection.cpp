@@ -20,6 +20,7 @@ const wchar_t* FaultName(TFault fault) {
         case TFault::NotPicture: return L"notpicture";
         case TFault::Add: return L"add";
         case TFault::EmptyPicture: return L"emptypicture";
+        case TFault::Crash: return L"crash";
     }
     return L"";
 }

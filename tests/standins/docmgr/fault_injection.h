@@ -15,8 +15,10 @@
 //   add           AddCustomProperty adds nothing and reports false
 //   emptypicture  GetPreviewBitmap hands back a picture of type none with a
 //                 nonzero size
+//   crash         GetPreviewBitmap writes through a null pointer: an access
+//                 violation inside this library that nothing here handles
 // The variable is read at every step, so a test may change it at any time.
 
-enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add, EmptyPicture };
+enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add, EmptyPicture, Crash };
 
 bool FaultActive(TFault fault);

@@ -30,3 +30,9 @@ IDispatch* NewEmptyPicture(long himetricWidth, long himetricHeight);
 
 // An automation object that answers neither IPicture nor IPictureDisp.
 IDispatch* NewNonPicture();
+
+// What GetApplication needs before it makes the application object: S_OK, or
+// the failure GetApplication answers with. Nothing in the usual builds
+// (dependencies_none.cpp); see dependencies_loaded.cpp for the build with
+// dependencies.
+HRESULT LoadApplicationDependencies() noexcept;
