@@ -7,7 +7,6 @@ import os
 import re
 import sys
 import time
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
@@ -75,4 +74,4 @@ class CrashTest(k.WineTestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    k.main()
