@@ -2,7 +2,7 @@
 // 100,000 pairs (CR LF line ends, cp1252 umlauts, one name in ten repeated
 // in other case), read from memory in 64 KiB reads with the stand-in text
 // rules. Prints, for each size, the best and the median time of one read and
-// the throughput of the median, and how the median grows from one size to
+// the throughput of the median read, and how the median grows from one size to
 // the next (about 10x is linear). Not a test: exit code 0 when the figures
 // were printed, 1 when the allocator or the clock could not be set up for them.
 //
@@ -11,8 +11,12 @@
 //   Otherwise glibc hands the heap top and its larger blocks back to the
 //   system after each read, and every read faults its memory in afresh;
 //   that cost grows by steps with the size and hid the reader's growth.
-// - Untimed reads of each file first fault the memory in, fill the caches
-//   and train the branch predictors.
+// - Untimed rounds first fault the memory in, fill the caches and train the
+//   branch predictors.
+// - The sizes alternate in rounds, each round reading every file as often
+//   as it takes the largest file to be read once, so that all sizes see the
+//   same machine: on a shared one the load changes within seconds, and
+//   sizes measured one after the other gave growths between 12x and 22x.
 // - A read is timed by the CPU time of this thread (user and system, so a
 //   page fault still counts), not by the wall clock: on a shared machine
 //   the wall time of a read of some milliseconds holds other processes'
@@ -35,10 +39,9 @@ namespace {
 // M_MMAP_THRESHOLD on 64-bit systems); the biggest block of a read, the list
 // of 90,000 entries, is about 10 MB.
 const int cHeapBlockLimit = 32 * 1024 * 1024;
-const int cReadsAtLeast = 11;
-const double cSecondsAtLeast = 0.5;
-const int cWarmUpReadsAtLeast = 3;
-const double cWarmUpSecondsAtLeast = 0.1;
+const int cLargestPairs = 100000;
+const int cWarmUpRounds = 2;
+const int cRounds = 31;
 
 class TMemorySource final : public TByteSource {
 public:
@@ -95,17 +98,14 @@ double TimedRead(const std::string& bytes, std::size_t& entryCount) {
     return ThreadSeconds() - start;
 }
 
-// Reads until both at least reads reads and seconds seconds of CPU time are
-// done; the time of each read.
-std::vector<double> TimedReads(const std::string& bytes, int reads, double seconds, std::size_t& entryCount) {
-    std::vector<double> times;
-    double total = 0;
-    while (static_cast<int>(times.size()) < reads || total < seconds) {
-        times.push_back(TimedRead(bytes, entryCount));
-        total += times.back();
-    }
-    return times;
-}
+// One file of the benchmark with the times of its reads.
+struct TFileUnderTest {
+    int Pairs = 0;
+    std::string Bytes;
+    int ReadsPerRound = 0;
+    std::size_t Entries = 0;
+    std::vector<double> Times;
+};
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -122,22 +122,35 @@ int main() {
     }
     std::printf("%10s %12s %10s %7s %10s %10s %10s %8s\n", "pairs", "bytes", "entries", "reads", "best ms",
                 "median ms", "MB/s", "growth");
-    double previous = 0;
+    std::vector<TFileUnderTest> files;
     for (const int pairs : {1000, 10000, 100000}) {
-        const std::string bytes = MakeFile(pairs);
-        std::size_t entries = 0;
-        TimedReads(bytes, cWarmUpReadsAtLeast, cWarmUpSecondsAtLeast, entries);
-        const std::vector<double> times = TimedReads(bytes, cReadsAtLeast, cSecondsAtLeast, entries);
-        const double best = *std::min_element(times.begin(), times.end());
-        const double median = Median(times);
-        const double mbPerSecond = static_cast<double>(bytes.size()) / 1e6 / median;
+        TFileUnderTest file;
+        file.Pairs = pairs;
+        file.Bytes = MakeFile(pairs);
+        file.ReadsPerRound = cLargestPairs / pairs;
+        files.push_back(std::move(file));
+    }
+    for (int round = 0; round < cWarmUpRounds + cRounds; ++round) {
+        for (TFileUnderTest& file : files) {
+            for (int read = 0; read < file.ReadsPerRound; ++read) {
+                const double seconds = TimedRead(file.Bytes, file.Entries);
+                if (round >= cWarmUpRounds) file.Times.push_back(seconds);
+            }
+        }
+    }
+    double previous = 0;
+    for (const TFileUnderTest& file : files) {
+        const double best = *std::min_element(file.Times.begin(), file.Times.end());
+        const double median = Median(file.Times);
+        const double mbPerSecond = static_cast<double>(file.Bytes.size()) / 1e6 / median;
         char growth[32] = "-";
         if (previous > 0) std::snprintf(growth, sizeof growth, "%.1fx", median / previous);
-        std::printf("%10d %12zu %10zu %7zu %10.3f %10.3f %10.1f %8s\n", pairs, bytes.size(), entries, times.size(),
-                    best * 1e3, median * 1e3, mbPerSecond, growth);
+        std::printf("%10d %12zu %10zu %7zu %10.3f %10.3f %10.1f %8s\n", file.Pairs, file.Bytes.size(), file.Entries,
+                    file.Times.size(), best * 1e3, median * 1e3, mbPerSecond, growth);
         previous = median;
     }
-    std::printf("times: CPU time of one read, after warm-up reads, with the freed memory kept for the next read\n");
+    std::printf("times: CPU time of one read in %d rounds after %d untimed ones, with the freed memory kept\n", cRounds,
+                cWarmUpRounds);
     std::printf("goal: at least 100 MB/s, about 10x the time for 10x the pairs\n");
     return 0;
 }
