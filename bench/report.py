@@ -208,15 +208,20 @@ def jpeg_benchmark():
 
 
 def property_benchmark():
+    """The reader's steady-state times by the number of pairs: the best and
+    the median read in ms, and the MB/s of each."""
     progress("property reader")
-    _, out = native_output("property_file_bench")
+    code, out = native_output("property_file_bench")
     rows = {}
     for line in out.splitlines():
         fields = line.split()
-        if len(fields) == 6 and fields[0].isdigit():
-            rows[int(fields[0])] = (float(fields[3]), float(fields[4]))  # ms, MB/s
-    if not all(pairs in rows for pairs in (1000, 10000, 100000)):
-        sys.exit("bench: unexpected property reader output:\n" + out)
+        # pairs, bytes, entries, reads, best ms, median ms, MB/s of the median, growth
+        if len(fields) == 8 and fields[0].isdigit():
+            size, best, median = int(fields[1]), float(fields[4]), float(fields[5])
+            rows[int(fields[0])] = {"best ms": best, "median ms": median,
+                                    "best MB/s": size / 1000.0 / best, "median MB/s": size / 1000.0 / median}
+    if code != 0 or not all(pairs in rows for pairs in (1000, 10000, 100000)):
+        sys.exit("bench: unexpected property reader output (exit code %d):\n%s" % (code, out))
     return rows
 
 
@@ -245,12 +250,14 @@ def main():
     row("start-up vs minimal GUI", typical["start-up"], "ms", typical["reference"], startup_ratio, "<= 1.30",
         startup_ratio <= 1.30)
     row("JPEG encoding vs cjpeg", writer, "Mpixel/s", cjpeg, jpeg_ratio, ">= 0.95", jpeg_ratio >= 0.95 and identical)
-    mb_per_s = reader[100000][1]
-    row("property reader, 100k pairs", mb_per_s, "MB/s", None, None, ">= 100", mb_per_s >= 100)
+    # The reader's rows take the median read; the MB/s row shows the best read as its reference.
+    median_mb_per_s, best_mb_per_s = reader[100000]["median MB/s"], reader[100000]["best MB/s"]
+    row("property reader 100k median/best", median_mb_per_s, "MB/s", best_mb_per_s, median_mb_per_s / best_mb_per_s,
+        ">= 100", median_mb_per_s >= 100)
     for small, large in ((1000, 10000), (10000, 100000)):
-        growth = reader[large][0] / reader[small][0]
-        row("property reader growth %dk->%dk" % (small // 1000, large // 1000), reader[large][0], "ms",
-            reader[small][0], growth, "~10 (<= 15)", growth <= 15, digits=3)
+        growth = reader[large]["median ms"] / reader[small]["median ms"]
+        row("property reader growth %dk->%dk" % (small // 1000, large // 1000), reader[large]["median ms"], "ms",
+            reader[small]["median ms"], growth, "~10 (<= 15)", growth <= 15, digits=3)
     row('"/T" 1024x768 vs minimal GUI', typical["/T"], "ms", typical["reference"],
         typical["/T"] / typical["reference"])
     row('"/P" 50 pairs vs minimal GUI', typical["/P"], "ms", typical["reference"], typical["/P"] / typical["reference"])
