@@ -2,6 +2,7 @@
 
 #include "os_error.h"
 #include "placement.h"
+#include "window_class.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ void AttachObject(HWND window, UINT message, LPARAM lParam) {
     }
 }
 
-void RegisterWindowClass(const wchar_t* name, WNDPROC proc, HINSTANCE instance) {
+// One of the window's classes: arrow cursor, button-face background.
+void RegisterStatusClass(const wchar_t* name, WNDPROC proc, HINSTANCE instance) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = proc;
@@ -37,7 +39,7 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC proc, HINSTANCE instance) 
     wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     wc.lpszClassName = name;
-    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) RaiseLastOSError();
+    RegisterWindowClass(wc);
 }
 
 std::wstring WindowText(HWND window) {
@@ -51,9 +53,9 @@ std::wstring WindowText(HWND window) {
 
 TStatusWindow::TStatusWindow(THandlers handlers) : fHandlers(std::move(handlers)) {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    RegisterWindowClass(cFormClass, &TStatusWindow::FormWndProc, instance);
-    RegisterWindowClass(cPanelClass, &TStatusWindow::PanelWndProc, instance);
-    RegisterWindowClass(cLabelClass, &TStatusWindow::LabelWndProc, instance);
+    RegisterStatusClass(cFormClass, &TStatusWindow::FormWndProc, instance);
+    RegisterStatusClass(cPanelClass, &TStatusWindow::PanelWndProc, instance);
+    RegisterStatusClass(cLabelClass, &TStatusWindow::LabelWndProc, instance);
 
     // No border and no title bar, above all non-topmost windows, on the task
     // bar; at (0, 0) until it is placed.
