@@ -103,8 +103,8 @@ std::wstring StandInLibraryPath() { return ProgramFolder() + L"docmgr28\\swdocum
 TUnregisteredStandIn::TUnregisteredStandIn() { EXPECT_EQ(CallStandIn("DllUnregisterServer"), S_OK); }
 TUnregisteredStandIn::~TUnregisteredStandIn() { EXPECT_EQ(CallStandIn("DllRegisterServer"), S_OK); }
 
-TFaultScope::TFaultScope(const wchar_t* faults) { ::SetEnvironmentVariableW(cFaultVariable, faults); }
-TFaultScope::~TFaultScope() { ::SetEnvironmentVariableW(cFaultVariable, nullptr); }
+TFaultScope::TFaultScope(const wchar_t* faults)
+    : fVariable(cFaultVariable, faults ? std::optional<std::wstring>(faults) : std::nullopt) {}
 
 Microsoft::WRL::ComPtr<ISwDMApplication> ApplicationOf(ISwDMClassFactory& classFactory) {
     HRESULT result = S_OK;
@@ -115,9 +115,7 @@ namespace {
 const wchar_t* const cCallLogVariable = L"KESTRUM_DOCMGR_CALLS";
 }  // namespace
 
-TCallLog::TCallLog() : fPath(fFolder.File(L"calls.txt")) { ::SetEnvironmentVariableW(cCallLogVariable, fPath.c_str()); }
-
-TCallLog::~TCallLog() { ::SetEnvironmentVariableW(cCallLogVariable, nullptr); }
+TCallLog::TCallLog() : fPath(fFolder.File(L"calls.txt")), fVariable(cCallLogVariable, fPath) {}
 
 std::vector<std::string> TCallLog::Calls() const {
     std::vector<std::string> calls;

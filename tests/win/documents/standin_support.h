@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document_file.h"
+#include "environment_scope.h"
 #include "files.h"
 #include "registry_key.h"
 #include "swdocmgr.h"
@@ -36,9 +37,9 @@ public:
 class TFaultScope {
 public:
     explicit TFaultScope(const wchar_t* faults);
-    ~TFaultScope();
-    TFaultScope(const TFaultScope&) = delete;
-    TFaultScope& operator=(const TFaultScope&) = delete;
+
+private:
+    TEnvironmentScope fVariable;
 };
 
 // The application object of the class factory through the binding's step,
@@ -50,15 +51,13 @@ Microsoft::WRL::ComPtr<ISwDMApplication> ApplicationOf(ISwDMClassFactory& classF
 class TCallLog {
 public:
     TCallLog();
-    ~TCallLog();
-    TCallLog(const TCallLog&) = delete;
-    TCallLog& operator=(const TCallLog&) = delete;
     // The lines "<interface> <slot> <method>" logged so far.
     std::vector<std::string> Calls() const;
 
 private:
     TTempFolder fFolder;
     std::wstring fPath;
+    TEnvironmentScope fVariable;
 };
 
 struct TProgramResult {

@@ -45,7 +45,7 @@ protected:
     TApplication application;  // its message processing runs during the wait for termination
     TTempFolder temp;
     std::wstring dump;
-    std::optional<TEnvironmentVariable> dumpVariable, runVariable, startupVariable;
+    std::optional<TEnvironmentScope> dumpVariable, runVariable, startupVariable;
 };
 
 // --- command line, arguments and working folder --------------------------------
