@@ -101,16 +101,16 @@ INSTANTIATE_TEST_SUITE_P(
     TParamName());
 
 TEST_F(ExecuteProcessTest, ProgramWithoutFolderStartsInCurrentFolder) {
-    wchar_t saved[MAX_PATH * 2] = {};
-    GetCurrentDirectoryW(MAX_PATH * 2, saved);
     const std::wstring current = temp.Path() + L"\\Arbeits Ordner";
-    ASSERT_TRUE(SetCurrentDirectoryW(current.c_str()));
     PrepareChild(L"nofolder");
 
     DWORD ErrorCode = cUntouched;
-    // Found beside this program, where the platform looks first.
-    const bool started = ExecuteProcess(cConsoleChild, L"", L"", true, false, false, ErrorCode, cProcessMessages);
-    SetCurrentDirectoryW(saved);
+    bool started = false;
+    {
+        const TCurrentFolderScope inFolder(current);
+        // Found beside this program, where the platform looks first.
+        started = ExecuteProcess(cConsoleChild, L"", L"", true, false, false, ErrorCode, cProcessMessages);
+    }
 
     ASSERT_TRUE(started) << ErrorCode;
     const auto seen = ReadArgDump(dump);
