@@ -4,10 +4,7 @@
 #include <vector>
 
 #include "os_error.h"
-
-namespace {
-const UINT cSystemDirBufferSize = 260;
-}  // namespace
+#include "system_folder.h"
 
 std::wstring GetEnvVarValue(const std::wstring& VarName) {
     const DWORD BufSize = ::GetEnvironmentVariableW(VarName.c_str(), nullptr, 0);
@@ -19,10 +16,9 @@ std::wstring GetEnvVarValue(const std::wstring& VarName) {
 }
 
 std::wstring GetSystemDir() {
-    wchar_t Dir[cSystemDirBufferSize] = {};
-    const UINT Len = ::GetSystemDirectoryW(Dir, cSystemDirBufferSize);
-    if (Len == 0) RaiseLastOSError();
-    return std::wstring(Dir, Len < cSystemDirBufferSize ? Len : cSystemDirBufferSize - 1);
+    std::wstring Dir = SystemFolder();
+    if (Dir.empty()) RaiseLastOSError();
+    return Dir;
 }
 
 bool TRegistryAccess::KeyExists(const std::wstring& path) const {
