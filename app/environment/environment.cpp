@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "handles.h"
 #include "os_error.h"
 #include "system_folder.h"
 
@@ -24,8 +25,6 @@ std::wstring GetSystemDir() {
 bool TRegistryAccess::KeyExists(const std::wstring& path) const {
     const REGSAM view = fAccess & (KEY_WOW64_64KEY | KEY_WOW64_32KEY);
     const REGSAM access = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | view;
-    HKEY key = nullptr;
-    if (fOpenKey(fRootKey, path.c_str(), 0, access, &key) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(key);
-    return true;
+    TRegistryKey key;
+    return fOpenKey(fRootKey, path.c_str(), 0, access, key.Put()) == ERROR_SUCCESS;
 }

@@ -153,13 +153,11 @@ LRESULT CALLBACK TStatusWindow::FormWndProc(HWND window, UINT message, WPARAM wP
 LRESULT CALLBACK TStatusWindow::PanelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     AttachObject(window, message, lParam);
     if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        const HDC dc = ::BeginPaint(window, &paint);
+        const TPaint paint(window);
         RECT rect;
         ::GetClientRect(window, &rect);
         // Double bevel: outer lowered, inner raised, one pixel each.
-        ::DrawEdge(dc, &rect, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
-        ::EndPaint(window, &paint);
+        ::DrawEdge(paint.Get(), &rect, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
         return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
@@ -170,14 +168,14 @@ LRESULT CALLBACK TStatusWindow::LabelWndProc(HWND window, UINT message, WPARAM w
     switch (message) {
         case WM_PAINT: {
             TStatusWindow* statusWindow = WindowObjectOf(window);
-            PAINTSTRUCT paint;
-            const HDC dc = ::BeginPaint(window, &paint);
+            const TPaint paint(window);
+            const HDC dc = paint.Get();
             RECT client;
             ::GetClientRect(window, &client);
             ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
             const std::wstring text = WindowText(window);
             if (!text.empty() && statusWindow) {
-                const HGDIOBJ oldFont = ::SelectObject(dc, statusWindow->PanelFont());
+                const TObjectSelection font(dc, statusWindow->PanelFont());
                 ::SetBkMode(dc, TRANSPARENT);
                 ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
                 // Centred both ways; a carriage return starts a second line.
@@ -189,9 +187,7 @@ LRESULT CALLBACK TStatusWindow::LabelWndProc(HWND window, UINT message, WPARAM w
                 target.top = client.top + (client.bottom - client.top - textHeight) / 2;
                 target.bottom = target.top + textHeight;
                 ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &target, format);
-                ::SelectObject(dc, oldFont);
             }
-            ::EndPaint(window, &paint);
             return 0;
         }
         case WM_SETTEXT: {

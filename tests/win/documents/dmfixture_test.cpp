@@ -8,6 +8,7 @@
 
 #include "bstr.h"
 #include "document_manager.h"
+#include "handles.h"
 #include "param_name.h"
 #include "standin_support.h"
 
@@ -125,12 +126,10 @@ TEST_P(DmfixturePreview, InfoAndPicture) {
         // The pixels came along: the picture's bitmap is red throughout.
         OLE_HANDLE handle = 0;
         picture->get_Handle(&handle);
-        const HDC memory = ::CreateCompatibleDC(screen.Get());
-        const HGDIOBJ old = ::SelectObject(memory, reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)));
-        EXPECT_EQ(::GetPixel(memory, 0, 0), RGB(255, 0, 0));
-        EXPECT_EQ(::GetPixel(memory, 95, 47), RGB(255, 0, 0));
-        ::SelectObject(memory, old);
-        ::DeleteDC(memory);
+        const TMemoryDC memory(::CreateCompatibleDC(screen.Get()));
+        const TObjectSelection selection(memory.Get(), reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)));
+        EXPECT_EQ(::GetPixel(memory.Get(), 0, 0), RGB(255, 0, 0));
+        EXPECT_EQ(::GetPixel(memory.Get(), 95, 47), RGB(255, 0, 0));
     } else {
         EXPECT_EQ(width, c.himetricWidth);
         EXPECT_EQ(height, c.himetricHeight);

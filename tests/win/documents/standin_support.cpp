@@ -47,18 +47,18 @@ public:
 
     void TearDown() override {
         if (fPriorServer) {
-            TRegKey key;
+            TRegistryKey key;
             if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, ServerKey().c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
-                                key.Out()) == ERROR_SUCCESS) {
+                                key.Put()) == ERROR_SUCCESS) {
                 ::RegSetValueExW(key.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(fPriorServer->c_str()),
                                  static_cast<DWORD>((fPriorServer->size() + 1) * sizeof(wchar_t)));
             }
         } else {
             CallStandIn("DllUnregisterServer");
             if (fPriorTypeLib) {
-                TRegKey key;
+                TRegistryKey key;
                 ::RegCreateKeyExW(HKEY_CLASSES_ROOT, cTypeLibKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
-                                  key.Out(), nullptr);
+                                  key.Put(), nullptr);
             }
         }
         ::CoUninitialize();

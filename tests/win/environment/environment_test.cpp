@@ -105,11 +105,12 @@ TEST(FileTestsTest, FoldersFilesAndMissingPaths) {
 // key written only in the 32-bit view shows which view a test reads.
 TEST(RegistryAccessTest, ReadsOnlyItsOwnView) {
     const wchar_t* const path = L"Software\\KestrumViewTest";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    {
+        TRegistryKey key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr,
+                                  key.Put(), nullptr),
+                  ERROR_SUCCESS);
+    }
     TRegistryAccess view64(KEY_WOW64_64KEY);
     view64.SetRootKey(HKEY_LOCAL_MACHINE);
     TRegistryAccess view32(KEY_WOW64_32KEY);

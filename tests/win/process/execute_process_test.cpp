@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "application.h"
+#include "handles.h"
 #include "param_name.h"
 #include "process_command_line.h"
 #include "process_launch.h"
@@ -227,9 +228,7 @@ private:
             return 0;
         }
         if (message == WM_PAINT) {
-            PAINTSTRUCT ps;
-            BeginPaint(window, &ps);
-            EndPaint(window, &ps);
+            const TPaint paint(window);
             if (self) ++self->paints;
             return 0;
         }
