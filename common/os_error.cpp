@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "error_text.h"
 #include "errors.h"
 #include "handles.h"
@@ -15,6 +17,11 @@ std::wstring SysErrorMessage(unsigned long code) {
     std::wstring text;
     if (buffer) text.assign(static_cast<const wchar_t*>(buffer.Get()), length);
     return TrimSystemText(text);
+}
+
+std::wstring OleErrorMessage(long result) {
+    const auto code = static_cast<std::uint32_t>(result);
+    return OleFailureText(code, SysErrorMessage(code));
 }
 
 void RaiseOSError(unsigned long code) {

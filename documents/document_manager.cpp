@@ -1,13 +1,10 @@
 #include "document_manager.h"
 
-#include <cstdint>
-
 #include "bstr.h"
 #include "com_support.h"
 #include "docmgr_license.h"
 #include "document_errors.h"
 #include "document_type.h"
-#include "error_text.h"
 #include "errors.h"
 #include "os_error.h"
 
@@ -51,9 +48,7 @@ TSwDMOpenDocument::TSwDMOpenDocument(const std::wstring& path, bool allowReadOnl
     fApplication = GetSwDMApplication(*fClassFactory.Get(), applicationResult);
     // A refused license key comes back as a failure code and no object.
     if (FAILED(applicationResult)) {
-        const auto code = static_cast<std::uint32_t>(applicationResult);
-        throw EOleSysError(DocumentNotOpenedText(path, OleFailureText(code, SysErrorMessage(code))),
-                           applicationResult);
+        throw EOleSysError(DocumentNotOpenedText(path, OleErrorMessage(applicationResult)), applicationResult);
     }
 
     SwDmDocumentOpenError openError = swDmDocumentOpenErrorFail;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "document_errors.h"
-#include "error_text.h"
 #include "errors.h"
 #include "os_error.h"
 #include "param_name.h"
@@ -171,9 +170,7 @@ TEST_P(PropertyUpdateFails, RaisesAndLeavesTheDocumentAsItWas) {
     switch (c.failure) {
         case TFailure::Open: expected = DocumentOpenErrorText(Document(), c.code); break;
         case TFailure::License:
-            expected = DocumentNotOpenedText(
-                Document(), OleFailureText(static_cast<std::uint32_t>(CLASS_E_NOTLICENSED),
-                                           SysErrorMessage(static_cast<unsigned long>(CLASS_E_NOTLICENSED))));
+            expected = DocumentNotOpenedText(Document(), OleErrorMessage(CLASS_E_NOTLICENSED));
             break;
         case TFailure::LostProperty: expected = PropertyNotAddedText(Document(), L"Farbe"); break;
         case TFailure::Save: expected = DocumentSaveErrorText(Document(), c.code); break;
