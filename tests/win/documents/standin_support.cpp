@@ -133,7 +133,7 @@ std::vector<std::string> TCallLog::Calls() const {
     return calls;
 }
 
-TProgramResult RunProgram(const std::wstring& program, const std::vector<std::wstring>& args) {
+TProgramResult RunTestProgram(const std::wstring& program, const std::vector<std::wstring>& args) {
     TProgramResult result;
     const std::wstring path = ProgramFolder() + program;
     std::wstring commandLine = QuoteArgument(path);

@@ -68,7 +68,7 @@ struct TProgramResult {
 
 // Runs a program of the test folder with the arguments, each quoted as needed,
 // and collects its output; fails the test when it does not end within a minute.
-TProgramResult RunProgram(const std::wstring& program, const std::vector<std::wstring>& args);
+TProgramResult RunTestProgram(const std::wstring& program, const std::vector<std::wstring>& args);
 
 // A 24-bit BMP file of one colour.
 std::vector<std::uint8_t> MakeBitmapFile(int width, int height, COLORREF colour);

@@ -68,7 +68,7 @@ protected:
             c.preview == TPreview::Bitmap ? MakeBitmapFile(320, 240, RGB(40, 120, 200)) : MakeMetafile(5080, 3810);
         WriteDocument(Document(), swDmDocumentPart, {{L"Benennung", swDmCustomInfoText, L"Welle"}}, preview);
         const std::string pairs = "Benennung\r\nWelle 2\r\nMaterial\r\nStahl\r\n";
-        WriteFileBytes(PropertyFile(), std::vector<std::uint8_t>(pairs.begin(), pairs.end()));
+        WriteTestFile(PropertyFile(), std::vector<std::uint8_t>(pairs.begin(), pairs.end()));
     }
 
     std::wstring Document() const { return folder.File(L"Welle.SLDPRT"); }

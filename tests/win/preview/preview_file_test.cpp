@@ -61,7 +61,7 @@ protected:
 };
 
 TEST_F(PreviewFileTest, ReplacesAnExistingFileWithTheJpegOfTheBitmap) {
-    WriteFileBytes(fileName, TBytes(200000, 0x5A));  // longer than the JPEG
+    WriteTestFile(fileName, TBytes(200000, 0x5A));  // longer than the JPEG
     const TScreenBitmap bitmap = FilledBitmap(50, 30, RGB(255, 0, 0));
     WritePreviewFile(fileName, bitmap);
     const TBytes written = ReadFileBytes(fileName);
@@ -79,7 +79,7 @@ TEST_F(PreviewFileTest, NoPixelsGiveAFileOfLengthZero) {
     ASSERT_TRUE(IsExistingFile(fileName));
     EXPECT_TRUE(ReadFileBytes(fileName).empty());
 
-    WriteFileBytes(fileName, cOldPreview);
+    WriteTestFile(fileName, cOldPreview);
     WritePreviewFile(fileName, TScreenBitmap());
     EXPECT_TRUE(ReadFileBytes(fileName).empty());
     ExpectOnlyThePreview();
@@ -95,7 +95,7 @@ TEST_F(PreviewFileTest, RelativeNameIsWrittenInTheCurrentFolder) {
 TEST_F(PreviewFileTest, FailedEncodingLeavesTheOldPreviewAsItWas) {
     const TScreenBitmap tooWide = FilledBitmap(JPEG_MAX_DIMENSION + 1, 1, RGB(255, 0, 0));
     ASSERT_FALSE(tooWide.Empty());
-    WriteFileBytes(fileName, cOldPreview);
+    WriteTestFile(fileName, cOldPreview);
     try {
         WritePreviewFile(fileName, tooWide);
         ADD_FAILURE() << "no error raised";
@@ -127,7 +127,7 @@ class RefusedReplacementTest : public PreviewFileTest, public testing::WithParam
 
 TEST_P(RefusedReplacementTest, OldPreviewStaysWholeAndTheCreationErrorNamesIt) {
     const RefusedCase& c = GetParam();
-    WriteFileBytes(fileName, cOldPreview);
+    WriteTestFile(fileName, cOldPreview);
     TFileHandle held;
     switch (c.hold) {
         case THold::NoSharing:
@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
     TParamName());
 
 TEST_F(PreviewFileTest, RelativeNameOfAHeldPreviewIsReportedByItsFullPath) {
-    WriteFileBytes(fileName, cOldPreview);
+    WriteTestFile(fileName, cOldPreview);
     const TFileHandle held(::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held);
@@ -201,7 +201,7 @@ TEST_F(PreviewFileTest, MissingFolderGivesTheCreationError) {
 }
 
 TEST_F(PreviewFileTest, RefusedWriteIsReportedWithTheFileName) {
-    WriteFileBytes(fileName, cOldPreview);
+    WriteTestFile(fileName, cOldPreview);
     const TFileHandle readOnly(::CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                              FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(readOnly);
