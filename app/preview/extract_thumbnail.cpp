@@ -15,7 +15,7 @@ using Microsoft::WRL::ComPtr;
 void ExtractDocumentThumbnail(const std::wstring& SldFilename) {
     // Read-only: the document is never changed. Without a document (or an
     // application object to open it) no preview file is created or changed.
-    TSwDMOpenDocument swDoc(SldFilename, true);
+    TSwDMOpenDocument swDoc(SldFilename, /*allowReadOnly=*/true);
     ISwDMDocument10& swDoc10 = swDoc.Document();
 
     // The preview error codes are not looked at: no picture means no preview.

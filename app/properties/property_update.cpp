@@ -20,7 +20,7 @@ TPropertyCounts UpdateCustomProperties(const std::wstring& SldFileName, const st
     // The property file is read whole and closed before the document is opened.
     const std::vector<TPropertyEntry> StrgL = ReadPropertyFile(PropFileName);
 
-    TSwDMOpenDocument swDoc(SldFileName, false);
+    TSwDMOpenDocument swDoc(SldFileName, /*allowReadOnly=*/false);
     ISwDMDocument10& swDoc10 = swDoc.Document();
 
     long propertyCount = 0;

@@ -134,7 +134,7 @@ LRESULT TStatusWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             ApplyDpi(HIWORD(wParam));
-            ::InvalidateRect(Handle(), nullptr, TRUE);
+            ::InvalidateRect(Handle(), nullptr, /*bErase=*/TRUE);
             return 0;
         }
         default:
@@ -192,7 +192,7 @@ LRESULT CALLBACK TStatusWindow::LabelWndProc(HWND window, UINT message, WPARAM w
         }
         case WM_SETTEXT: {
             const LRESULT result = ::DefWindowProcW(window, message, wParam, lParam);
-            ::InvalidateRect(window, nullptr, FALSE);
+            ::InvalidateRect(window, nullptr, /*bErase=*/FALSE);
             return result;
         }
         case WM_ERASEBKGND:
