@@ -31,8 +31,10 @@ ComPtr<ISwDMDocument> GetSwDMDocument(ISwDMApplication* application, const std::
     ComPtr<ISwDMDocument> document;
     if (!application) return document;
     const TBstr fullPath(path);
-    application->GetDocument(fullPath.Get(), DocumentTypeOfPath(path), allowReadOnly ? VARIANT_TRUE : VARIANT_FALSE,
-                             &openError, document.GetAddressOf());
+    // The open error and the document tell the outcome; the result code is not looked at.
+    static_cast<void>(application->GetDocument(fullPath.Get(), DocumentTypeOfPath(path),
+                                               allowReadOnly ? VARIANT_TRUE : VARIANT_FALSE, &openError,
+                                               document.GetAddressOf()));
     return document;
 }
 
@@ -69,5 +71,5 @@ TSwDMOpenDocument::~TSwDMOpenDocument() { Close(); }
 void TSwDMOpenDocument::Close() noexcept {
     if (!fOpen) return;
     fOpen = false;
-    fDocument->CloseDoc();
+    static_cast<void>(fDocument->CloseDoc());  // nothing is left to do when closing fails
 }

@@ -25,7 +25,7 @@ public:
     void SetRootKey(HKEY root) { fRootKey = root; }
     // The key opens for reading (STANDARD_RIGHTS_READ, KEY_QUERY_VALUE,
     // KEY_ENUMERATE_SUB_KEYS) in the registry view of this object.
-    bool KeyExists(const std::wstring& path) const;
+    [[nodiscard]] bool KeyExists(const std::wstring& path) const;
 
 private:
     REGSAM fAccess;

@@ -22,8 +22,9 @@ void ExtractDocumentThumbnail(const std::wstring& SldFilename) {
     // A document that keeps its preview only as PNG gives none as a bitmap.
     SwDmPreviewError swResult = swDmPreviewErrorNone;
     ComPtr<IDispatch> previewPicture;
-    swDoc10.GetPreviewBitmap(&swResult, previewPicture.GetAddressOf());
-    if (!previewPicture) swDoc10.GetPreviewPNGBitmap(&swResult, previewPicture.ReleaseAndGetAddressOf());
+    static_cast<void>(swDoc10.GetPreviewBitmap(&swResult, previewPicture.GetAddressOf()));
+    if (!previewPicture)
+        static_cast<void>(swDoc10.GetPreviewPNGBitmap(&swResult, previewPicture.ReleaseAndGetAddressOf()));
 
     const ComPtr<IPicture> picture = InterfaceCast<IPicture>(previewPicture.Get(), IID_IPicture);
     const TScreenBitmap bitmap = processPicture(picture.Get());

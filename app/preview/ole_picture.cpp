@@ -74,7 +74,8 @@ void TOlePicture::Draw(HDC dc, const RECT& rect) const {
 
     if (type == PICTYPE_ENHMETAFILE) {
         OLE_HANDLE metafile = 0;
-        fPicture->get_Handle(&metafile);
+        // A failure leaves the handle 0: nothing is played.
+        static_cast<void>(fPicture->get_Handle(&metafile));
         // A record that fails to play does not stop the others; the outcome
         // of the playback is not looked at.
         ::PlayEnhMetaFile(dc, GdiHandle<HENHMETAFILE>(metafile), &rect);

@@ -184,14 +184,14 @@ TEST_F(ExecuteProcessTest, LeavesNoHandlesBehind) {
     DWORD ErrorCode = 0;
     auto runAll = [&] {
         DeleteFileW(EndMark().c_str());
-        ExecuteProcess(BinFile(cConsoleChild), L"", L"", /*WaitUntilTerminated=*/false, /*WaitUntilIdle=*/false,
-                       /*RunMinimized=*/false, ErrorCode, cProcessMessages);
+        EXPECT_TRUE(ExecuteProcess(BinFile(cConsoleChild), L"", L"", /*WaitUntilTerminated=*/false,
+                                   /*WaitUntilIdle=*/false, /*RunMinimized=*/false, ErrorCode, cProcessMessages));
         WaitForChildEnd();
         // Without the idle wait: Wine's WaitForInputIdle keeps one handle of its own per call.
-        ExecuteProcess(BinFile(cGuiChild), L"", L"", /*WaitUntilTerminated=*/true, /*WaitUntilIdle=*/false,
-                       /*RunMinimized=*/true, ErrorCode, cProcessMessages);
-        ExecuteProcess(BinFile(L"nicht vorhanden.exe"), L"", L"", /*WaitUntilTerminated=*/true, /*WaitUntilIdle=*/true,
-                       /*RunMinimized=*/false, ErrorCode, cProcessMessages);
+        EXPECT_TRUE(ExecuteProcess(BinFile(cGuiChild), L"", L"", /*WaitUntilTerminated=*/true,
+                                   /*WaitUntilIdle=*/false, /*RunMinimized=*/true, ErrorCode, cProcessMessages));
+        EXPECT_FALSE(ExecuteProcess(BinFile(L"nicht vorhanden.exe"), L"", L"", /*WaitUntilTerminated=*/true,
+                                    /*WaitUntilIdle=*/true, /*RunMinimized=*/false, ErrorCode, cProcessMessages));
     };
     runAll();  // first use may set up lasting state of its own
     const UINT_PTR before = HighestFreshHandle();
