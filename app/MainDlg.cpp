@@ -72,8 +72,10 @@ void TfrmMain::FormShow() {
     if (command == L"/O") {
         // The file goes over as one argument, even with blanks in its path.
         DWORD ErrorCode = 0;
-        fOperations.ExecuteProcess(args.Param2, PathArgument(args.Param3), ExtractFilePath(args.Param3), false, true,
-                                   false, ErrorCode, [] { Application->ProcessMessages(); });
+        // Whether the program started is not looked at: the form closes either way.
+        static_cast<void>(fOperations.ExecuteProcess(
+            args.Param2, PathArgument(args.Param3), ExtractFilePath(args.Param3), /*WaitUntilTerminated=*/false,
+            /*WaitUntilIdle=*/true, /*RunMinimized=*/false, ErrorCode, [] { Application->ProcessMessages(); }));
         Close();
     }
     if (command == L"/P") {

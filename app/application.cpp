@@ -8,6 +8,7 @@
 #include "module_path.h"
 #include "os_error.h"
 #include "paths.h"
+#include "window_class.h"
 
 TApplication* Application = nullptr;
 
@@ -46,7 +47,7 @@ void TApplication::Initialize() {
     wc.lpfnWndProc = &TApplication::WndProc;
     wc.hInstance = instance;
     wc.lpszClassName = cAppWindowClass;
-    if (!::RegisterClassExW(&wc)) RaiseLastOSError();
+    RegisterWindowClass(wc);
     // Hidden, owns nothing on screen; owner of error boxes when no window is active.
     fHandle.Reset(::CreateWindowExW(0, cAppWindowClass, fTitle.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                     instance, nullptr));

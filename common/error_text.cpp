@@ -40,7 +40,7 @@ std::wstring HexText(std::uint64_t value, int minDigits, bool upperCase) {
 std::wstring ApplicationErrorText(const std::wstring& className, const std::wstring& moduleName,
                                   std::uint64_t address, const std::wstring& message) {
     return L"Exception " + className + L" in Modul " + moduleName + L" bei " +
-           HexText(address, 16, true) + L".\r\n" + WithFinalDot(message);
+           HexText(address, 16, /*upperCase=*/true) + L".\r\n" + WithFinalDot(message);
 }
 
 std::wstring InOutErrorText(int code, const std::wstring& fileName) {

@@ -1,7 +1,10 @@
 #pragma once
-// Move-only owners of Windows handles. Kernel handles come in two kinds: those
-// whose invalid value is null (processes, threads, events) and those whose
-// invalid value is INVALID_HANDLE_VALUE (files, find handles).
+// Move-only owners of Windows handles, and scopes that give back what they
+// took (a device context, a selected GDI object, a paint). Kernel handles come
+// in two kinds: those whose invalid value is null (processes, threads, events)
+// and those whose invalid value is INVALID_HANDLE_VALUE (files, find handles).
+// Closing or giving back keeps the thread's last error code, so that a failure
+// read after a handle went out of scope is still the failure that counted.
 #include <windows.h>
 
 #include <utility>
@@ -24,9 +27,20 @@ public:
     bool Valid() const noexcept { return fValue != Traits::Invalid(); }
     explicit operator bool() const noexcept { return Valid(); }
     T Release() noexcept { return std::exchange(fValue, Traits::Invalid()); }
+    // Closes the handle held (the last error code kept) and takes value.
     void Reset(T value = Traits::Invalid()) noexcept {
         T old = std::exchange(fValue, value);
-        if (old != Traits::Invalid()) Traits::Close(old);
+        if (old != Traits::Invalid()) {
+            const DWORD lastError = ::GetLastError();
+            Traits::Close(old);
+            ::SetLastError(lastError);
+        }
+    }
+    // Closes the handle held and gives the place for a platform call that
+    // hands out a new one.
+    T* Put() noexcept {
+        Reset();
+        return &fValue;
     }
 
 private:
@@ -58,13 +72,18 @@ using TFontHandle = TUniqueHandle<HFONT, THandleTraits<HFONT, &::DeleteObject>>;
 using TBitmapHandle = TUniqueHandle<HBITMAP, THandleTraits<HBITMAP, &::DeleteObject>>;
 using TWindowHandle = TUniqueHandle<HWND, THandleTraits<HWND, &::DestroyWindow>>;
 using TMemoryDC = TUniqueHandle<HDC, THandleTraits<HDC, &::DeleteDC>>;  // made with CreateCompatibleDC
+using TRegistryKey = TUniqueHandle<HKEY, THandleTraits<HKEY, &::RegCloseKey>>;
+using TLocalMemory = TUniqueHandle<HLOCAL, THandleTraits<HLOCAL, &::LocalFree>>;  // handed out with LocalAlloc
 
 // A device context taken with GetDC, given back with ReleaseDC.
 class TWindowDC {
 public:
     explicit TWindowDC(HWND window) noexcept : fWindow(window), fDC(::GetDC(window)) {}
     ~TWindowDC() {
-        if (fDC) ::ReleaseDC(fWindow, fDC);
+        if (!fDC) return;
+        const DWORD lastError = ::GetLastError();
+        ::ReleaseDC(fWindow, fDC);
+        ::SetLastError(lastError);
     }
     TWindowDC(const TWindowDC&) = delete;
     TWindowDC& operator=(const TWindowDC&) = delete;
@@ -73,4 +92,63 @@ public:
 private:
     HWND fWindow;
     HDC fDC;
+};
+
+// A window's paint between BeginPaint and EndPaint (for WM_PAINT).
+class TPaint {
+public:
+    explicit TPaint(HWND window) noexcept : fWindow(window), fDC(::BeginPaint(window, &fPaint)) {}
+    ~TPaint() { ::EndPaint(fWindow, &fPaint); }
+    TPaint(const TPaint&) = delete;
+    TPaint& operator=(const TPaint&) = delete;
+    HDC Get() const noexcept { return fDC; }
+
+private:
+    HWND fWindow;
+    PAINTSTRUCT fPaint = {};
+    HDC fDC;
+};
+
+// A GDI object (bitmap, font, brush, pen) selected into a device context; the
+// object it replaced is selected again at the end (the last error kept).
+class TObjectSelection {
+public:
+    TObjectSelection(HDC dc, HGDIOBJ object) noexcept : fDC(dc), fPrevious(::SelectObject(dc, object)) {}
+    ~TObjectSelection() {
+        if (!Valid()) return;
+        const DWORD lastError = ::GetLastError();
+        ::SelectObject(fDC, fPrevious);
+        ::SetLastError(lastError);
+    }
+    TObjectSelection(const TObjectSelection&) = delete;
+    TObjectSelection& operator=(const TObjectSelection&) = delete;
+    // The object was selected (SelectObject gave neither null nor HGDI_ERROR).
+    bool Valid() const noexcept { return fPrevious && fPrevious != HGDI_ERROR; }
+    explicit operator bool() const noexcept { return Valid(); }
+
+private:
+    HDC fDC;
+    HGDIOBJ fPrevious;
+};
+
+// A palette selected into a device context as a background palette; the
+// palette it replaced is selected again at the end (the last error kept).
+class TPaletteSelection {
+public:
+    TPaletteSelection(HDC dc, HPALETTE palette) noexcept
+        : fDC(dc), fPrevious(::SelectPalette(dc, palette, /*bForceBkgd=*/TRUE)) {}
+    ~TPaletteSelection() {
+        if (!Valid()) return;
+        const DWORD lastError = ::GetLastError();
+        ::SelectPalette(fDC, fPrevious, /*bForceBkgd=*/TRUE);
+        ::SetLastError(lastError);
+    }
+    TPaletteSelection(const TPaletteSelection&) = delete;
+    TPaletteSelection& operator=(const TPaletteSelection&) = delete;
+    bool Valid() const noexcept { return fPrevious != nullptr; }
+    explicit operator bool() const noexcept { return Valid(); }
+
+private:
+    HDC fDC;
+    HPALETTE fPrevious;
 };

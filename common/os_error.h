@@ -5,6 +5,10 @@
 // The platform's text for an error code, or empty when it has none.
 std::wstring SysErrorMessage(unsigned long code);
 
+// The text of a failed COM result: the platform's text for it, or
+// "OLE-Fehler %.8x" when the platform has none (OleFailureText).
+std::wstring OleErrorMessage(long result);
+
 // Raises EOSError for the code ("Systemfehler.  Code: %d." and the platform text).
 [[noreturn]] void RaiseOSError(unsigned long code);
 [[noreturn]] void RaiseLastOSError();

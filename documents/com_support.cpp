@@ -20,8 +20,7 @@ Microsoft::WRL::ComPtr<IUnknown> CreateComObject(REFCLSID classId) {
 
 void OleCheck(HRESULT result) {
     if (SUCCEEDED(result)) return;
-    const auto code = static_cast<std::uint32_t>(result);
-    throw EOleSysError(OleFailureText(code, SysErrorMessage(code)), result);
+    throw EOleSysError(OleErrorMessage(result), result);
 }
 
 std::wstring GuidText(REFGUID guid) {

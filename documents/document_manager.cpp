@@ -1,13 +1,10 @@
 #include "document_manager.h"
 
-#include <cstdint>
-
 #include "bstr.h"
 #include "com_support.h"
 #include "docmgr_license.h"
 #include "document_errors.h"
 #include "document_type.h"
-#include "error_text.h"
 #include "errors.h"
 #include "os_error.h"
 
@@ -34,8 +31,10 @@ ComPtr<ISwDMDocument> GetSwDMDocument(ISwDMApplication* application, const std::
     ComPtr<ISwDMDocument> document;
     if (!application) return document;
     const TBstr fullPath(path);
-    application->GetDocument(fullPath.Get(), DocumentTypeOfPath(path), allowReadOnly ? VARIANT_TRUE : VARIANT_FALSE,
-                             &openError, document.GetAddressOf());
+    // The open error and the document tell the outcome; the result code is not looked at.
+    static_cast<void>(application->GetDocument(fullPath.Get(), DocumentTypeOfPath(path),
+                                               allowReadOnly ? VARIANT_TRUE : VARIANT_FALSE, &openError,
+                                               document.GetAddressOf()));
     return document;
 }
 
@@ -51,9 +50,7 @@ TSwDMOpenDocument::TSwDMOpenDocument(const std::wstring& path, bool allowReadOnl
     fApplication = GetSwDMApplication(*fClassFactory.Get(), applicationResult);
     // A refused license key comes back as a failure code and no object.
     if (FAILED(applicationResult)) {
-        const auto code = static_cast<std::uint32_t>(applicationResult);
-        throw EOleSysError(DocumentNotOpenedText(path, OleFailureText(code, SysErrorMessage(code))),
-                           applicationResult);
+        throw EOleSysError(DocumentNotOpenedText(path, OleErrorMessage(applicationResult)), applicationResult);
     }
 
     SwDmDocumentOpenError openError = swDmDocumentOpenErrorFail;
@@ -74,5 +71,5 @@ TSwDMOpenDocument::~TSwDMOpenDocument() { Close(); }
 void TSwDMOpenDocument::Close() noexcept {
     if (!fOpen) return;
     fOpen = false;
-    fDocument->CloseDoc();
+    static_cast<void>(fDocument->CloseDoc());  // nothing is left to do when closing fails
 }

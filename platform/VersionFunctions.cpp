@@ -1,25 +1,21 @@
 #include "VersionFunctions.h"
 
-#include <cwchar>
-#include <iterator>
+#include <new>
+#include <string>
 
 #include "BoundFunction.h"
+#include "system_folder.h"
 
 namespace {
 
-// Room for the system folder, a backslash and a library name.
-const std::size_t cPathSize = MAX_PATH + 64;
-
-// The library's full path in the system folder into Path; false when the
-// folder is unknown or the path does not fit.
-bool SystemLibraryPath(const wchar_t* LibraryName, wchar_t (&Path)[cPathSize]) noexcept {
-    const UINT length = ::GetSystemDirectoryW(Path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
-    const std::size_t nameLength = std::wcslen(LibraryName);
-    if (length + 1 + nameLength >= std::size(Path)) return false;
-    Path[length] = L'\\';
-    std::wmemcpy(Path + length + 1, LibraryName, nameLength + 1);
-    return true;
+// The library's full path in the system folder; empty when the folder is unknown.
+std::wstring SystemLibraryPath(const wchar_t* LibraryName) noexcept {
+    try {
+        const std::wstring folder = SystemFolder();
+        return folder.empty() ? std::wstring() : folder + L"\\" + LibraryName;
+    } catch (const std::bad_alloc&) {
+        return std::wstring();
+    }
 }
 
 }  // namespace
@@ -28,10 +24,9 @@ TVersionFunctions::TVersionFunctions(const wchar_t* LibraryName) noexcept {
     // By its full path: by its name alone, a library of that name that is
     // already loaded would be taken, wherever it came from. Its own imports
     // come from the system folder too.
-    wchar_t path[cPathSize] = {};
-    const HMODULE library = SystemLibraryPath(LibraryName, path)
-                                ? ::LoadLibraryExW(path, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)
-                                : nullptr;
+    const std::wstring path = SystemLibraryPath(LibraryName);
+    const HMODULE library =
+        path.empty() ? nullptr : ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     fSize = BindFunction<TSizeFn>(library, "GetFileVersionInfoSizeW");
     fInfo = BindFunction<TInfoFn>(library, "GetFileVersionInfoW");
     fQuery = BindFunction<TQueryFn>(library, "VerQueryValueW");

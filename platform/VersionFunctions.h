@@ -16,12 +16,12 @@ public:
     TVersionFunctions& operator=(const TVersionFunctions&) = delete;
 
     // All three functions were found.
-    bool Bound() const noexcept;
+    [[nodiscard]] bool Bound() const noexcept;
 
     // The platform's functions of the same names; unbound: 0, FALSE, FALSE.
-    DWORD GetFileVersionInfoSizeW(LPCWSTR FileName, LPDWORD Handle) const noexcept;
-    BOOL GetFileVersionInfoW(LPCWSTR FileName, DWORD Handle, DWORD Len, LPVOID Data) const noexcept;
-    BOOL VerQueryValueW(LPCVOID Block, LPCWSTR SubBlock, LPVOID* Buffer, PUINT Len) const noexcept;
+    [[nodiscard]] DWORD GetFileVersionInfoSizeW(LPCWSTR FileName, LPDWORD Handle) const noexcept;
+    [[nodiscard]] BOOL GetFileVersionInfoW(LPCWSTR FileName, DWORD Handle, DWORD Len, LPVOID Data) const noexcept;
+    [[nodiscard]] BOOL VerQueryValueW(LPCVOID Block, LPCWSTR SubBlock, LPVOID* Buffer, PUINT Len) const noexcept;
 
 private:
     using TSizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);

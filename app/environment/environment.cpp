@@ -3,11 +3,9 @@
 
 #include <vector>
 
+#include "handles.h"
 #include "os_error.h"
-
-namespace {
-const UINT cSystemDirBufferSize = 260;
-}  // namespace
+#include "system_folder.h"
 
 std::wstring GetEnvVarValue(const std::wstring& VarName) {
     const DWORD BufSize = ::GetEnvironmentVariableW(VarName.c_str(), nullptr, 0);
@@ -19,17 +17,14 @@ std::wstring GetEnvVarValue(const std::wstring& VarName) {
 }
 
 std::wstring GetSystemDir() {
-    wchar_t Dir[cSystemDirBufferSize] = {};
-    const UINT Len = ::GetSystemDirectoryW(Dir, cSystemDirBufferSize);
-    if (Len == 0) RaiseLastOSError();
-    return std::wstring(Dir, Len < cSystemDirBufferSize ? Len : cSystemDirBufferSize - 1);
+    std::wstring Dir = SystemFolder();
+    if (Dir.empty()) RaiseLastOSError();
+    return Dir;
 }
 
 bool TRegistryAccess::KeyExists(const std::wstring& path) const {
     const REGSAM view = fAccess & (KEY_WOW64_64KEY | KEY_WOW64_32KEY);
     const REGSAM access = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | view;
-    HKEY key = nullptr;
-    if (fOpenKey(fRootKey, path.c_str(), 0, access, &key) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(key);
-    return true;
+    TRegistryKey key;
+    return fOpenKey(fRootKey, path.c_str(), 0, access, key.Put()) == ERROR_SUCCESS;
 }

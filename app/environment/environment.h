@@ -7,8 +7,9 @@
 // The value of the environment variable, or empty when it is not set.
 std::wstring GetEnvVarValue(const std::wstring& VarName);
 
-// The Windows system folder without a trailing backslash; raises the
-// operating-system error when the platform cannot tell it.
+// The Windows system folder without a trailing backslash, whole at any length
+// (SystemFolder); raises the operating-system error when the platform cannot
+// tell it.
 std::wstring GetSystemDir();
 
 // Opens a registry key, as RegOpenKeyExW does.
@@ -24,7 +25,7 @@ public:
     void SetRootKey(HKEY root) { fRootKey = root; }
     // The key opens for reading (STANDARD_RIGHTS_READ, KEY_QUERY_VALUE,
     // KEY_ENUMERATE_SUB_KEYS) in the registry view of this object.
-    bool KeyExists(const std::wstring& path) const;
+    [[nodiscard]] bool KeyExists(const std::wstring& path) const;
 
 private:
     REGSAM fAccess;

@@ -85,9 +85,9 @@ bool Compress(TCompression& state, const TBgrPixels& pixels) {
     state.Info.in_color_space = JCS_EXT_BGR;
     jpeg_set_defaults(&state.Info);
     state.Info.dct_method = JDCT_FLOAT;
-    jpeg_set_quality(&state.Info, cQuality, TRUE);
+    jpeg_set_quality(&state.Info, cQuality, /*force_baseline=*/TRUE);
 
-    jpeg_start_compress(&state.Info, TRUE);
+    jpeg_start_compress(&state.Info, /*write_all_tables=*/TRUE);
     while (state.Info.next_scanline < state.Info.image_height) {
         const std::uint8_t* row = pixels.Rows + static_cast<std::ptrdiff_t>(state.Info.next_scanline) * pixels.Stride;
         // The library only reads the rows; its interface is not const.

@@ -18,24 +18,6 @@ POINT HimetricToScreen(long x, long y) {
     return point;
 }
 
-// The picture's palette selected into a device context as a background
-// palette and realised, the previous one selected again at the end.
-class TPaletteSelection {
-public:
-    TPaletteSelection(HDC dc, HPALETTE palette) : fDC(dc) {
-        fPrevious = ::SelectPalette(dc, palette, TRUE);
-        if (!fPrevious) RaiseGdiError();
-        ::RealizePalette(dc);
-    }
-    ~TPaletteSelection() { ::SelectPalette(fDC, fPrevious, TRUE); }
-    TPaletteSelection(const TPaletteSelection&) = delete;
-    TPaletteSelection& operator=(const TPaletteSelection&) = delete;
-
-private:
-    HDC fDC;
-    HPALETTE fPrevious;
-};
-
 // OLE handles are 32 bits wide; GDI handles are sign-extended on 64 bits.
 template <typename H>
 H GdiHandle(OLE_HANDLE handle) {
@@ -83,12 +65,17 @@ void TOlePicture::Draw(HDC dc, const RECT& rect) const {
     OLE_HANDLE palette = 0;
     std::optional<TPaletteSelection> paletteSelection;
     if (SUCCEEDED(fPicture->get_hPal(&palette)) && palette != 0) {
+        // Selected as a background palette and realised; the previous one
+        // comes back at the end.
         paletteSelection.emplace(dc, GdiHandle<HPALETTE>(palette));
+        if (!*paletteSelection) RaiseGdiError();
+        ::RealizePalette(dc);
     }
 
     if (type == PICTYPE_ENHMETAFILE) {
         OLE_HANDLE metafile = 0;
-        fPicture->get_Handle(&metafile);
+        // A failure leaves the handle 0: nothing is played.
+        static_cast<void>(fPicture->get_Handle(&metafile));
         // A record that fails to play does not stop the others; the outcome
         // of the playback is not looked at.
         ::PlayEnhMetaFile(dc, GdiHandle<HENHMETAFILE>(metafile), &rect);

@@ -14,12 +14,11 @@ void TScreenBitmap::SetSize(int width, int height) {
     if (!bitmap) RaiseGdiError();
     const TMemoryDC dc(::CreateCompatibleDC(screen.Get()));
     if (!dc) RaiseGdiError();
-    const HGDIOBJ previous = ::SelectObject(dc.Get(), bitmap.Get());
-    if (!previous || previous == HGDI_ERROR) RaiseGdiError();
-    const BOOL filled = ::PatBlt(dc.Get(), 0, 0, fWidth, fHeight, WHITENESS);
-    const DWORD fillError = filled ? 0 : ::GetLastError();  // before SelectObject can replace it
-    ::SelectObject(dc.Get(), previous);
-    if (!filled) RaiseGdiError(fillError);
+    {
+        const TObjectSelection selection(dc.Get(), bitmap.Get());
+        if (!selection) RaiseGdiError();
+        if (!::PatBlt(dc.Get(), 0, 0, fWidth, fHeight, WHITENESS)) RaiseGdiError();
+    }  // the bitmap leaves the device context before it is handed on
     fHandle = std::move(bitmap);
 }
 

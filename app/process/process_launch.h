@@ -14,6 +14,6 @@ using TMessagePump = std::function<void()>;
 // ended while ProcessMessages handles this thread's window messages. False on
 // failure, with the platform's error code in ErrorCode, which is written only
 // then.
-bool ExecuteProcess(const std::wstring& FileName, const std::wstring& Params, const std::wstring& Folder,
-                    bool WaitUntilTerminated, bool WaitUntilIdle, bool RunMinimized, DWORD& ErrorCode,
-                    const TMessagePump& ProcessMessages);
+[[nodiscard]] bool ExecuteProcess(const std::wstring& FileName, const std::wstring& Params, const std::wstring& Folder,
+                                  bool WaitUntilTerminated, bool WaitUntilIdle, bool RunMinimized, DWORD& ErrorCode,
+                                  const TMessagePump& ProcessMessages);

@@ -14,4 +14,4 @@ SHELLEXECUTEINFOW RunAsAdminRequest(HWND hWnd, const std::wstring& filename, con
 // Hands filename and its Parameters to the shell with the verb "runas", so that
 // it runs with administrator rights after the user's consent; does not wait for
 // it. True when the shell carried the request out.
-bool RunAsAdmin(HWND hWnd, const std::wstring& filename, const std::wstring& Parameters);
+[[nodiscard]] bool RunAsAdmin(HWND hWnd, const std::wstring& filename, const std::wstring& Parameters);

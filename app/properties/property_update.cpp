@@ -20,11 +20,11 @@ TPropertyCounts UpdateCustomProperties(const std::wstring& SldFileName, const st
     // The property file is read whole and closed before the document is opened.
     const std::vector<TPropertyEntry> StrgL = ReadPropertyFile(PropFileName);
 
-    TSwDMOpenDocument swDoc(SldFileName, false);
+    TSwDMOpenDocument swDoc(SldFileName, /*allowReadOnly=*/false);
     ISwDMDocument10& swDoc10 = swDoc.Document();
 
     long propertyCount = 0;
-    swDoc10.GetCustomPropertyCount(&propertyCount);  // the answer is not needed
+    static_cast<void>(swDoc10.GetCustomPropertyCount(&propertyCount));  // the answer is not needed
 
     // Every listed name is deleted first, then added anew as text with the
     // value of the first entry of that name.

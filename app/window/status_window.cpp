@@ -2,6 +2,7 @@
 
 #include "os_error.h"
 #include "placement.h"
+#include "window_class.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ void AttachObject(HWND window, UINT message, LPARAM lParam) {
     }
 }
 
-void RegisterWindowClass(const wchar_t* name, WNDPROC proc, HINSTANCE instance) {
+// One of the window's classes: arrow cursor, button-face background.
+void RegisterStatusClass(const wchar_t* name, WNDPROC proc, HINSTANCE instance) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = proc;
@@ -37,7 +39,7 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC proc, HINSTANCE instance) 
     wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     wc.lpszClassName = name;
-    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) RaiseLastOSError();
+    RegisterWindowClass(wc);
 }
 
 std::wstring WindowText(HWND window) {
@@ -51,9 +53,9 @@ std::wstring WindowText(HWND window) {
 
 TStatusWindow::TStatusWindow(THandlers handlers) : fHandlers(std::move(handlers)) {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    RegisterWindowClass(cFormClass, &TStatusWindow::FormWndProc, instance);
-    RegisterWindowClass(cPanelClass, &TStatusWindow::PanelWndProc, instance);
-    RegisterWindowClass(cLabelClass, &TStatusWindow::LabelWndProc, instance);
+    RegisterStatusClass(cFormClass, &TStatusWindow::FormWndProc, instance);
+    RegisterStatusClass(cPanelClass, &TStatusWindow::PanelWndProc, instance);
+    RegisterStatusClass(cLabelClass, &TStatusWindow::LabelWndProc, instance);
 
     // No border and no title bar, above all non-topmost windows, on the task
     // bar; at (0, 0) until it is placed.
@@ -132,7 +134,7 @@ LRESULT TStatusWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             ApplyDpi(HIWORD(wParam));
-            ::InvalidateRect(Handle(), nullptr, TRUE);
+            ::InvalidateRect(Handle(), nullptr, /*bErase=*/TRUE);
             return 0;
         }
         default:
@@ -151,13 +153,11 @@ LRESULT CALLBACK TStatusWindow::FormWndProc(HWND window, UINT message, WPARAM wP
 LRESULT CALLBACK TStatusWindow::PanelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     AttachObject(window, message, lParam);
     if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        const HDC dc = ::BeginPaint(window, &paint);
+        const TPaint paint(window);
         RECT rect;
         ::GetClientRect(window, &rect);
         // Double bevel: outer lowered, inner raised, one pixel each.
-        ::DrawEdge(dc, &rect, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
-        ::EndPaint(window, &paint);
+        ::DrawEdge(paint.Get(), &rect, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
         return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
@@ -168,14 +168,14 @@ LRESULT CALLBACK TStatusWindow::LabelWndProc(HWND window, UINT message, WPARAM w
     switch (message) {
         case WM_PAINT: {
             TStatusWindow* statusWindow = WindowObjectOf(window);
-            PAINTSTRUCT paint;
-            const HDC dc = ::BeginPaint(window, &paint);
+            const TPaint paint(window);
+            const HDC dc = paint.Get();
             RECT client;
             ::GetClientRect(window, &client);
             ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
             const std::wstring text = WindowText(window);
             if (!text.empty() && statusWindow) {
-                const HGDIOBJ oldFont = ::SelectObject(dc, statusWindow->PanelFont());
+                const TObjectSelection font(dc, statusWindow->PanelFont());
                 ::SetBkMode(dc, TRANSPARENT);
                 ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
                 // Centred both ways; a carriage return starts a second line.
@@ -187,14 +187,12 @@ LRESULT CALLBACK TStatusWindow::LabelWndProc(HWND window, UINT message, WPARAM w
                 target.top = client.top + (client.bottom - client.top - textHeight) / 2;
                 target.bottom = target.top + textHeight;
                 ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &target, format);
-                ::SelectObject(dc, oldFont);
             }
-            ::EndPaint(window, &paint);
             return 0;
         }
         case WM_SETTEXT: {
             const LRESULT result = ::DefWindowProcW(window, message, wParam, lParam);
-            ::InvalidateRect(window, nullptr, FALSE);
+            ::InvalidateRect(window, nullptr, /*bErase=*/FALSE);
             return result;
         }
         case WM_ERASEBKGND:

@@ -28,6 +28,7 @@
 #include "document_type.h"
 #include "preview_image.h"
 #include "errors.h"
+#include "handles.h"
 
 namespace {
 
@@ -73,12 +74,11 @@ void Write(DWORD stdHandle, const std::string& bytes) {
 }
 
 std::wstring SystemText(DWORD code) {
-    wchar_t* buffer = nullptr;
+    TLocalMemory buffer;  // allocated by the platform call
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = buffer ? std::wstring(buffer, length) : std::wstring();
-    if (buffer) ::LocalFree(buffer);
+        reinterpret_cast<wchar_t*>(buffer.Put()), 0, nullptr);
+    std::wstring text = buffer ? std::wstring(static_cast<const wchar_t*>(buffer.Get()), length) : std::wstring();
     while (!text.empty() && static_cast<unsigned>(text.back()) <= L' ') text.pop_back();
     return text.empty() ? L"system error " + std::to_wstring(code) : text;
 }

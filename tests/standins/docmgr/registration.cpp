@@ -18,9 +18,9 @@ std::wstring TypeLibKey() { return L"TypeLib\\" + GuidText(LIBID_SwDocumentMgr);
 
 // Creates HKCR\path and sets its value name (empty: the default value) to text.
 LSTATUS SetText(const std::wstring& path, const wchar_t* name, const std::wstring& text) {
-    TRegKey key;
+    TRegistryKey key;
     LSTATUS status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                       KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.Out(), nullptr);
+                                       KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.Put(), nullptr);
     if (status != ERROR_SUCCESS) return status;
     return ::RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
@@ -28,11 +28,11 @@ LSTATUS SetText(const std::wstring& path, const wchar_t* name, const std::wstrin
 
 // Deletes HKCR\parent\child with everything below it; a missing key is fine.
 LSTATUS DeleteTree(const wchar_t* parent, const std::wstring& child) {
-    TRegKey key;
+    TRegistryKey key;
     LSTATUS status = ::RegOpenKeyExW(HKEY_CLASSES_ROOT, parent, 0,
                                      KEY_WOW64_64KEY | DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE |
                                          KEY_SET_VALUE,
-                                     key.Out());
+                                     key.Put());
     if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (status != ERROR_SUCCESS) return status;
     status = ::RegDeleteTreeW(key.Get(), child.c_str());

@@ -8,6 +8,7 @@
 
 #include "bstr.h"
 #include "document_manager.h"
+#include "handles.h"
 #include "param_name.h"
 #include "standin_support.h"
 
@@ -20,14 +21,14 @@ const wchar_t* const cFixture = L"dmfixture.exe";
 TEST(Dmfixture, PropertiesRoundTripWithUmlautsInStoredOrder) {
     TTempFolder folder;
     const std::wstring document = folder.File(L"Geh\u00E4use.sldasm");
-    const TProgramResult created = RunProgram(
+    const TProgramResult created = RunTestProgram(
         cFixture, {L"create", document, L"--prop", L"Gr\u00F6\u00DFe \u00C4\u00D6\u00DC", L"30", L"\u00E4u\u00DFen \"rund\"",
                    L"--prop", L"Anzahl", L"3", L"12", L"--prop", L"Pr\u00FCfdatum", L"64", L"29.02.2024", L"--prop",
                    L"Gepr\u00FCft", L"11", L"Ja", L"--prop", L"Leer", L"30", L""});
     ASSERT_EQ(created.ExitCode, 0u) << created.Err;
     EXPECT_EQ(created.Out, "");
 
-    const TProgramResult props = RunProgram(cFixture, {L"props", document});
+    const TProgramResult props = RunTestProgram(cFixture, {L"props", document});
     ASSERT_EQ(props.ExitCode, 0u) << props.Err;
     EXPECT_EQ(props.Out,
               "Gr\xC3\xB6\xC3\x9F" "e \xC3\x84\xC3\x96\xC3\x9C\t30\t\xC3\xA4u\xC3\x9F" "en \"rund\"\n"
@@ -41,7 +42,7 @@ TEST(Dmfixture, PropertiesRoundTripWithUmlautsInStoredOrder) {
 TEST(Dmfixture, PropsShowsWhatTheDocumentManagerAdded) {
     TTempFolder folder;
     const std::wstring document = folder.File(L"Teil.sldprt");
-    ASSERT_EQ(RunProgram(cFixture, {L"create", document}).ExitCode, 0u);
+    ASSERT_EQ(RunTestProgram(cFixture, {L"create", document}).ExitCode, 0u);
     {
         SwDmDocumentOpenError openError = swDmDocumentOpenErrorFail;
         const ComPtr<ISwDMClassFactory> classFactory = CreateSwDMClassFactory();
@@ -57,7 +58,7 @@ TEST(Dmfixture, PropsShowsWhatTheDocumentManagerAdded) {
         EXPECT_EQ(saveError, swDmDocumentSaveErrorNone);
         document10->CloseDoc();
     }
-    const TProgramResult props = RunProgram(cFixture, {L"props", document});
+    const TProgramResult props = RunTestProgram(cFixture, {L"props", document});
     EXPECT_EQ(props.Out, "Oberfl\xC3\xA4" "che\t30\tgr\xC3\xBCn\n");
 }
 
@@ -81,15 +82,15 @@ TEST_P(DmfixturePreview, InfoAndPicture) {
     const std::wstring document = folder.File(L"Vorschau.slddrw");
     std::vector<std::wstring> args = {L"create", document};
     if (c.image) {
-        WriteFileBytes(folder.File(c.imageName), c.image());
+        WriteTestFile(folder.File(c.imageName), c.image());
         args.insert(args.end(), {L"--preview", folder.File(c.imageName)});
     }
-    const TProgramResult created = RunProgram(cFixture, args);
+    const TProgramResult created = RunTestProgram(cFixture, args);
     ASSERT_EQ(created.ExitCode, 0u) << created.Err;
     if (c.image) {
         EXPECT_EQ(ReadDocument(document).Preview, c.image()) << "stored as it is";
     }
-    const TProgramResult info = RunProgram(cFixture, {L"info", document});
+    const TProgramResult info = RunTestProgram(cFixture, {L"info", document});
     EXPECT_EQ(info.ExitCode, 0u);
     EXPECT_EQ(info.Out, c.info);
 
@@ -125,12 +126,10 @@ TEST_P(DmfixturePreview, InfoAndPicture) {
         // The pixels came along: the picture's bitmap is red throughout.
         OLE_HANDLE handle = 0;
         picture->get_Handle(&handle);
-        const HDC memory = ::CreateCompatibleDC(screen.Get());
-        const HGDIOBJ old = ::SelectObject(memory, reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)));
-        EXPECT_EQ(::GetPixel(memory, 0, 0), RGB(255, 0, 0));
-        EXPECT_EQ(::GetPixel(memory, 95, 47), RGB(255, 0, 0));
-        ::SelectObject(memory, old);
-        ::DeleteDC(memory);
+        const TMemoryDC memory(::CreateCompatibleDC(screen.Get()));
+        const TObjectSelection selection(memory.Get(), reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)));
+        EXPECT_EQ(::GetPixel(memory.Get(), 0, 0), RGB(255, 0, 0));
+        EXPECT_EQ(::GetPixel(memory.Get(), 95, 47), RGB(255, 0, 0));
     } else {
         EXPECT_EQ(width, c.himetricWidth);
         EXPECT_EQ(height, c.himetricHeight);
@@ -159,13 +158,13 @@ class DmfixtureFailure : public testing::TestWithParam<FailureCase> {};
 
 TEST_P(DmfixtureFailure, ExitsNonZeroWithOneLine) {
     TTempFolder folder;
-    WriteFileBytes(folder.File(L"text.bmp"), {'n', 'o', ' ', 'b', 'm', 'p'});
-    WriteFileBytes(folder.File(L"text.sldprt"), {'n', 'o', ' ', 'd', 'o', 'c'});
+    WriteTestFile(folder.File(L"text.bmp"), {'n', 'o', ' ', 'b', 'm', 'p'});
+    WriteTestFile(folder.File(L"text.sldprt"), {'n', 'o', ' ', 'd', 'o', 'c'});
     std::vector<std::wstring> args;
     for (const std::wstring& arg : GetParam().args) {
         args.push_back(arg.rfind(L"DIR\\", 0) == 0 ? folder.File(arg.substr(4)) : arg);
     }
-    const TProgramResult result = RunProgram(cFixture, args);
+    const TProgramResult result = RunTestProgram(cFixture, args);
     EXPECT_EQ(result.ExitCode, GetParam().exitCode);
     EXPECT_EQ(result.Out, "");
     ASSERT_FALSE(result.Err.empty());

@@ -47,18 +47,18 @@ public:
 
     void TearDown() override {
         if (fPriorServer) {
-            TRegKey key;
+            TRegistryKey key;
             if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, ServerKey().c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
-                                key.Out()) == ERROR_SUCCESS) {
+                                key.Put()) == ERROR_SUCCESS) {
                 ::RegSetValueExW(key.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(fPriorServer->c_str()),
                                  static_cast<DWORD>((fPriorServer->size() + 1) * sizeof(wchar_t)));
             }
         } else {
             CallStandIn("DllUnregisterServer");
             if (fPriorTypeLib) {
-                TRegKey key;
+                TRegistryKey key;
                 ::RegCreateKeyExW(HKEY_CLASSES_ROOT, cTypeLibKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
-                                  key.Out(), nullptr);
+                                  key.Put(), nullptr);
             }
         }
         ::CoUninitialize();
@@ -103,8 +103,8 @@ std::wstring StandInLibraryPath() { return ProgramFolder() + L"docmgr28\\swdocum
 TUnregisteredStandIn::TUnregisteredStandIn() { EXPECT_EQ(CallStandIn("DllUnregisterServer"), S_OK); }
 TUnregisteredStandIn::~TUnregisteredStandIn() { EXPECT_EQ(CallStandIn("DllRegisterServer"), S_OK); }
 
-TFaultScope::TFaultScope(const wchar_t* faults) { ::SetEnvironmentVariableW(cFaultVariable, faults); }
-TFaultScope::~TFaultScope() { ::SetEnvironmentVariableW(cFaultVariable, nullptr); }
+TFaultScope::TFaultScope(const wchar_t* faults)
+    : fVariable(cFaultVariable, faults ? std::optional<std::wstring>(faults) : std::nullopt) {}
 
 Microsoft::WRL::ComPtr<ISwDMApplication> ApplicationOf(ISwDMClassFactory& classFactory) {
     HRESULT result = S_OK;
@@ -115,9 +115,7 @@ namespace {
 const wchar_t* const cCallLogVariable = L"KESTRUM_DOCMGR_CALLS";
 }  // namespace
 
-TCallLog::TCallLog() : fPath(fFolder.File(L"calls.txt")) { ::SetEnvironmentVariableW(cCallLogVariable, fPath.c_str()); }
-
-TCallLog::~TCallLog() { ::SetEnvironmentVariableW(cCallLogVariable, nullptr); }
+TCallLog::TCallLog() : fPath(fFolder.File(L"calls.txt")), fVariable(cCallLogVariable, fPath) {}
 
 std::vector<std::string> TCallLog::Calls() const {
     std::vector<std::string> calls;
@@ -135,7 +133,7 @@ std::vector<std::string> TCallLog::Calls() const {
     return calls;
 }
 
-TProgramResult RunProgram(const std::wstring& program, const std::vector<std::wstring>& args) {
+TProgramResult RunTestProgram(const std::wstring& program, const std::vector<std::wstring>& args) {
     TProgramResult result;
     const std::wstring path = ProgramFolder() + program;
     std::wstring commandLine = QuoteArgument(path);

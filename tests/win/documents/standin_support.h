@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document_file.h"
+#include "environment_scope.h"
 #include "files.h"
 #include "registry_key.h"
 #include "swdocmgr.h"
@@ -36,9 +37,9 @@ public:
 class TFaultScope {
 public:
     explicit TFaultScope(const wchar_t* faults);
-    ~TFaultScope();
-    TFaultScope(const TFaultScope&) = delete;
-    TFaultScope& operator=(const TFaultScope&) = delete;
+
+private:
+    TEnvironmentScope fVariable;
 };
 
 // The application object of the class factory through the binding's step,
@@ -50,15 +51,13 @@ Microsoft::WRL::ComPtr<ISwDMApplication> ApplicationOf(ISwDMClassFactory& classF
 class TCallLog {
 public:
     TCallLog();
-    ~TCallLog();
-    TCallLog(const TCallLog&) = delete;
-    TCallLog& operator=(const TCallLog&) = delete;
     // The lines "<interface> <slot> <method>" logged so far.
     std::vector<std::string> Calls() const;
 
 private:
     TTempFolder fFolder;
     std::wstring fPath;
+    TEnvironmentScope fVariable;
 };
 
 struct TProgramResult {
@@ -69,7 +68,7 @@ struct TProgramResult {
 
 // Runs a program of the test folder with the arguments, each quoted as needed,
 // and collects its output; fails the test when it does not end within a minute.
-TProgramResult RunProgram(const std::wstring& program, const std::vector<std::wstring>& args);
+TProgramResult RunTestProgram(const std::wstring& program, const std::vector<std::wstring>& args);
 
 // A 24-bit BMP file of one colour.
 std::vector<std::uint8_t> MakeBitmapFile(int width, int height, COLORREF colour);

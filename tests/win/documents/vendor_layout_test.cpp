@@ -14,7 +14,6 @@
 #include "com_support.h"
 #include "document_errors.h"
 #include "document_manager.h"
-#include "error_text.h"
 #include "errors.h"
 #include "os_error.h"
 #include "param_name.h"
@@ -283,9 +282,8 @@ TEST(OpenDocument, RefusedLicenseKeyNamesTheDocumentAndThePlatformsReason) {
         TSwDMOpenDocument document(path, true);
         ADD_FAILURE() << "no failure";
     } catch (const EOleSysError& e) {
-        const auto code = static_cast<std::uint32_t>(CLASS_E_NOTLICENSED);
         EXPECT_EQ(e.ErrorCode, CLASS_E_NOTLICENSED);
-        EXPECT_EQ(e.Message(), DocumentNotOpenedText(path, OleFailureText(code, SysErrorMessage(code))))
+        EXPECT_EQ(e.Message(), DocumentNotOpenedText(path, OleErrorMessage(CLASS_E_NOTLICENSED)))
             << Utf8Text(e.Message());
         EXPECT_EQ(e.Message().find(L"Fehlercode"), std::wstring::npos) << Utf8Text(e.Message());
     }

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "environment.h"
+#include "environment_scope.h"
 #include "file_tests.h"
 #include "handles.h"
+#include "param_name.h"
 #include "temp_folder.h"
 
 namespace {
@@ -24,6 +27,40 @@ TEST(GetEnvVarValueTest, SetEmptyAndUnset) {
     SetEnvironmentVariableW(L"KESTRUM_TEST_VALUE", longValue.c_str());
     EXPECT_EQ(GetEnvVarValue(L"KESTRUM_TEST_VALUE"), longValue);
 }
+
+// The tests' scope of an environment variable: inside it the variable is as
+// asked, afterwards exactly as before.
+struct TScopeCase {
+    const char* name;
+    std::optional<std::wstring> before;  // none: not set
+    std::optional<std::wstring> inside;
+};
+void PrintTo(const TScopeCase& c, std::ostream* os) { *os << c.name; }
+
+class EnvironmentScopeTest : public testing::TestWithParam<TScopeCase> {};
+
+TEST_P(EnvironmentScopeTest, VariableIsAsBeforeAfterTheScope) {
+    const TScopeCase& c = GetParam();
+    const wchar_t* const name = L"KESTRUM_SCOPE_VALUE";
+    ASSERT_TRUE(::SetEnvironmentVariableW(name, c.before ? c.before->c_str() : nullptr) || !c.before);
+    ASSERT_EQ(EnvironmentValue(name), c.before) << "the state before the scope could not be made";
+    {
+        const TEnvironmentScope scope(name, c.inside);
+        EXPECT_EQ(EnvironmentValue(name), c.inside);
+    }
+    EXPECT_EQ(EnvironmentValue(name), c.before);
+    ::SetEnvironmentVariableW(name, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EnvironmentScopeTest,
+    testing::Values(TScopeCase{"SetThenChanged", L"C:\\Users\\Anna", L"D:\\Daten äöü"},
+                    TScopeCase{"SetThenRemoved", L"alt", std::nullopt},
+                    TScopeCase{"EmptyThenSet", L"", L"neu"},
+                    TScopeCase{"UnsetThenSet", std::nullopt, L"neu"},
+                    TScopeCase{"UnsetThenEmpty", std::nullopt, L""},
+                    TScopeCase{"LongValueThenEmpty", std::wstring(300, L'x'), L""}),
+    TParamName());
 
 TEST(GetSystemDirTest, FolderWithoutTrailingBackslash) {
     const std::wstring dir = GetSystemDir();
@@ -68,11 +105,12 @@ TEST(FileTestsTest, FoldersFilesAndMissingPaths) {
 // key written only in the 32-bit view shows which view a test reads.
 TEST(RegistryAccessTest, ReadsOnlyItsOwnView) {
     const wchar_t* const path = L"Software\\KestrumViewTest";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    {
+        TRegistryKey key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr,
+                                  key.Put(), nullptr),
+                  ERROR_SUCCESS);
+    }
     TRegistryAccess view64(KEY_WOW64_64KEY);
     view64.SetRootKey(HKEY_LOCAL_MACHINE);
     TRegistryAccess view32(KEY_WOW64_32KEY);

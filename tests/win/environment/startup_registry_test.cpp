@@ -12,6 +12,7 @@
 #include "application.h"
 #include "docmgr_install.h"
 #include "errors.h"
+#include "environment_scope.h"
 #include "FileVersionInfo.h"
 #include "MainDlg.h"
 #include "temp_folder.h"
@@ -32,25 +33,6 @@ LSTATUS WINAPI RecordingOpenKey(HKEY root, LPCWSTR path, DWORD options, REGSAM a
     gOpenCalls.push_back({root, path ? path : L"", options, access});
     return ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, key);
 }
-
-// APPDATA pointed at a folder of the test for the life of the object.
-class TAppDataScope {
-public:
-    explicit TAppDataScope(const std::wstring& folder) {
-        wchar_t previous[32767] = {};
-        const DWORD length = ::GetEnvironmentVariableW(L"APPDATA", previous, 32767);
-        fHadValue = length > 0;
-        fPrevious.assign(previous, length);
-        ::SetEnvironmentVariableW(L"APPDATA", folder.c_str());
-    }
-    ~TAppDataScope() { ::SetEnvironmentVariableW(L"APPDATA", fHadValue ? fPrevious.c_str() : nullptr); }
-    TAppDataScope(const TAppDataScope&) = delete;
-    TAppDataScope& operator=(const TAppDataScope&) = delete;
-
-private:
-    bool fHadValue = false;
-    std::wstring fPrevious;
-};
 
 // The Document Manager library at its fixed path, for the life of the object:
 // the prefix's own when it has one, otherwise an empty file (a library without
@@ -90,7 +72,7 @@ TEST(StartupRegistryTest, TypeLibraryKeyIsOpenedForReadingInThe64BitView) {
             GTEST_SKIP() << "the prefix holds a Document Manager newer than 28: the version gate ends the program";
     }
     const TTempFolder appData;
-    const TAppDataScope appDataScope(appData.Path());
+    const TEnvironmentScope appDataScope(L"APPDATA", appData.Path());
     TApplication application;
     application.Initialize();
     TfrmMain form;  // its creation handler has run once, with the platform's opener
@@ -142,7 +124,7 @@ protected:
 
 TEST_F(StartupFailureTest, FailingRegistryCheckKeepsTheDocumentManagerFound) {
     const TTempFolder appData;
-    const TAppDataScope appDataScope(appData.Path());
+    const TEnvironmentScope appDataScope(L"APPDATA", appData.Path());
     fForm->fRegOpenKey = &FailingOpenKey;
 
     EXPECT_THROW(fForm->FormCreate(), EOSError);
@@ -160,7 +142,7 @@ TEST_F(StartupFailureTest, DataFolderThatCannotBeMadeKeepsTheProgramFolder) {
     // folder creation runs out of parents and raises.
     const TTempFolder current;
     const TCurrentFolderScope currentScope(current.Path());
-    const TAppDataScope appDataScope(L"NoSuchRoot");
+    const TEnvironmentScope appDataScope(L"APPDATA", L"NoSuchRoot");
 
     try {
         fForm->FormCreate();

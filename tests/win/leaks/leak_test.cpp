@@ -52,30 +52,23 @@ void PrintTo(const LeakCase& c, std::ostream* os) { *os << c.name; }
 // creation handler run (the per-user folders, the check of the Document
 // Manager at its fixed path). What sits at that path depends on the prefix;
 // the stand-in built with this test is registered for the run instead, so
-// the form is told that the Document Manager was found. One application per
-// process: it registers its window class.
+// the form is told that the Document Manager was found. Each case has an
+// application and a form of its own; the counts are taken after both exist.
 class OperationLeaks : public testing::TestWithParam<LeakCase> {
 public:
-    static void SetUpTestSuite() {
-        gApplication = std::make_unique<TApplication>();
-        gApplication->Initialize();
-        gForm = std::make_unique<TfrmMain>();
-        gForm->fswdocmgrFound = true;
-        std::printf("[ leaks    ] counted by %s\n", ResourceSources().c_str());
-    }
-    static void TearDownTestSuite() {
-        gForm.reset();
-        gApplication.reset();
-    }
+    static void SetUpTestSuite() { std::printf("[ leaks    ] counted by %s\n", ResourceSources().c_str()); }
 
 protected:
     void SetUp() override {
+        application.Initialize();
+        form = std::make_unique<TfrmMain>();
+        form->fswdocmgrFound = true;
         const LeakCase& c = GetParam();
         const std::vector<std::uint8_t> preview =
             c.preview == TPreview::Bitmap ? MakeBitmapFile(320, 240, RGB(40, 120, 200)) : MakeMetafile(5080, 3810);
         WriteDocument(Document(), swDmDocumentPart, {{L"Benennung", swDmCustomInfoText, L"Welle"}}, preview);
         const std::string pairs = "Benennung\r\nWelle 2\r\nMaterial\r\nStahl\r\n";
-        WriteFileBytes(PropertyFile(), std::vector<std::uint8_t>(pairs.begin(), pairs.end()));
+        WriteTestFile(PropertyFile(), std::vector<std::uint8_t>(pairs.begin(), pairs.end()));
     }
 
     std::wstring Document() const { return folder.File(L"Welle.SLDPRT"); }
@@ -87,26 +80,23 @@ protected:
         for (int i = 0; i < runs; ++i) {
             try {
                 if (GetParam().operation == TOperation::Thumbnail) {
-                    gForm->ExtractThumbnail(Document());
+                    form->ExtractThumbnail(Document());
                 } else {
                     int updated = 0;
-                    gForm->FillSolidworksProperties(Document(), PropertyFile(), updated);
+                    form->FillSolidworksProperties(Document(), PropertyFile(), updated);
                 }
             } catch (const Exception&) {
                 ++failed;
             }
-            gApplication->ProcessMessages();
+            application.ProcessMessages();
         }
         return failed;
     }
 
-    static std::unique_ptr<TApplication> gApplication;
-    static std::unique_ptr<TfrmMain> gForm;
+    TApplication application;
+    std::unique_ptr<TfrmMain> form;  // made after the application's Initialize, destroyed before the application
     TTempFolder folder;
 };
-
-std::unique_ptr<TApplication> OperationLeaks::gApplication;
-std::unique_ptr<TfrmMain> OperationLeaks::gForm;
 
 TEST_P(OperationLeaks, CountsStayFlatOverAThousandRuns) {
     const LeakCase& c = GetParam();

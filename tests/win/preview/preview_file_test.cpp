@@ -85,7 +85,7 @@ protected:
 // The JPEG goes into the existing file itself: the same file id afterwards,
 // as after a second run.
 TEST_F(PreviewFileTest, ReplacesAnExistingFileWithTheJpegOfTheBitmap) {
-    WriteFileBytes(fileName, TBytes(200000, 0x5A));  // longer than the JPEG
+    WriteTestFile(fileName, TBytes(200000, 0x5A));  // longer than the JPEG
     const auto identity = FileIdentity(fileName);
     const TScreenBitmap bitmap = FilledBitmap(50, 30, RGB(255, 0, 0));
     WritePreviewFile(fileName, bitmap);
@@ -107,7 +107,7 @@ TEST_F(PreviewFileTest, NoPixelsGiveAFileOfLengthZero) {
     ASSERT_TRUE(IsExistingFile(fileName));
     EXPECT_TRUE(ReadFileBytes(fileName).empty());
 
-    WriteFileBytes(fileName, cOldPreview);
+    WriteTestFile(fileName, cOldPreview);
     WritePreviewFile(fileName, TScreenBitmap());
     EXPECT_TRUE(ReadFileBytes(fileName).empty());
     ExpectOnlyThePreview();
@@ -123,7 +123,7 @@ TEST_F(PreviewFileTest, RelativeNameIsWrittenInTheCurrentFolder) {
 TEST_F(PreviewFileTest, FailedEncodingLeavesTheOldPreviewAsItWas) {
     const TScreenBitmap tooWide = FilledBitmap(JPEG_MAX_DIMENSION + 1, 1, RGB(255, 0, 0));
     ASSERT_FALSE(tooWide.Empty());
-    WriteFileBytes(fileName, cOldPreview);
+    WriteTestFile(fileName, cOldPreview);
     try {
         WritePreviewFile(fileName, tooWide);
         ADD_FAILURE() << "no error raised";
@@ -162,7 +162,7 @@ class HeldPreviewTest : public PreviewFileTest, public testing::WithParamInterfa
 
 TEST_P(HeldPreviewTest, IsWaitedForOrStaysWholeWithTheCreationError) {
     const HeldPreviewCase& c = GetParam();
-    WriteFileBytes(fileName, cOldPreview);
+    WriteTestFile(fileName, cOldPreview);
     TFileHandle held;
     switch (c.hold) {
         case THold::NoSharing:
@@ -247,7 +247,7 @@ INSTANTIATE_TEST_SUITE_P(
     TParamName());
 
 TEST_F(PreviewFileTest, RelativeNameOfAHeldPreviewIsReportedByItsFullPath) {
-    WriteFileBytes(fileName, cOldPreview);
+    WriteTestFile(fileName, cOldPreview);
     const TFileHandle held(::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held);
@@ -276,7 +276,7 @@ TEST_F(PreviewFileTest, MissingFolderGivesTheCreationError) {
 }
 
 TEST_F(PreviewFileTest, RefusedWriteIsReportedWithTheFileName) {
-    WriteFileBytes(fileName, cOldPreview);
+    WriteTestFile(fileName, cOldPreview);
     const TFileHandle readOnly(::CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                              FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(readOnly);

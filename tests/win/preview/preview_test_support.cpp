@@ -266,10 +266,11 @@ TScreenBitmap FilledBitmap(int width, int height, COLORREF colour) {
     TScreenBitmap bitmap;
     bitmap.SetSize(width, height);
     const TMemoryDC dc(::CreateCompatibleDC(nullptr));
-    const HGDIOBJ previous = ::SelectObject(dc.Get(), bitmap.Handle());
     const TUniqueHandle<HBRUSH, THandleTraits<HBRUSH, &::DeleteObject>> brush(::CreateSolidBrush(colour));
-    const RECT all = {0, 0, width, height};
-    ::FillRect(dc.Get(), &all, brush.Get());
-    ::SelectObject(dc.Get(), previous);
+    {
+        const TObjectSelection selection(dc.Get(), bitmap.Handle());
+        const RECT all = {0, 0, width, height};
+        ::FillRect(dc.Get(), &all, brush.Get());
+    }
     return bitmap;
 }

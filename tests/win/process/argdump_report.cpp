@@ -7,6 +7,7 @@
 #include <string>
 
 #include "errors.h"
+#include "handles.h"
 
 namespace {
 
@@ -54,9 +55,10 @@ bool WriteArgDump(const std::wstring& path, HWND window) {
     std::wstring text = L"cmdline=" + std::wstring(GetCommandLineW()) + L"\n";
     text += L"cwd=" + CurrentFolder() + L"\n";
     int argc = 0;
-    if (wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
+    const TLocalMemory arguments(CommandLineToArgvW(GetCommandLineW(), &argc));
+    if (arguments) {
+        const auto* const argv = static_cast<wchar_t* const*>(arguments.Get());
         for (int i = 1; i < argc; ++i) text += L"arg=" + std::wstring(argv[i]) + L"\n";
-        LocalFree(argv);
     }
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "application.h"
+#include "handles.h"
 #include "param_name.h"
 #include "process_command_line.h"
 #include "process_launch.h"
@@ -45,7 +46,7 @@ protected:
     TApplication application;  // its message processing runs during the wait for termination
     TTempFolder temp;
     std::wstring dump;
-    std::optional<TEnvironmentVariable> dumpVariable, runVariable, startupVariable;
+    std::optional<TEnvironmentScope> dumpVariable, runVariable, startupVariable;
 };
 
 // --- command line, arguments and working folder --------------------------------
@@ -70,7 +71,8 @@ TEST_P(ExecuteProcessArgumentTest, ChildSeesCommandLineArgumentsAndFolder) {
     PrepareChild(L"args");
 
     DWORD ErrorCode = cUntouched;
-    ASSERT_TRUE(ExecuteProcess(program, params, Expand(c.folder, temp.Path()), true, false, false, ErrorCode, cProcessMessages));
+    ASSERT_TRUE(ExecuteProcess(program, params, Expand(c.folder, temp.Path()), /*WaitUntilTerminated=*/true,
+                               /*WaitUntilIdle=*/false, /*RunMinimized=*/false, ErrorCode, cProcessMessages));
     EXPECT_EQ(ErrorCode, cUntouched) << "written on success";
 
     const auto seen = ReadArgDump(dump);
@@ -101,16 +103,17 @@ INSTANTIATE_TEST_SUITE_P(
     TParamName());
 
 TEST_F(ExecuteProcessTest, ProgramWithoutFolderStartsInCurrentFolder) {
-    wchar_t saved[MAX_PATH * 2] = {};
-    GetCurrentDirectoryW(MAX_PATH * 2, saved);
     const std::wstring current = temp.Path() + L"\\Arbeits Ordner";
-    ASSERT_TRUE(SetCurrentDirectoryW(current.c_str()));
     PrepareChild(L"nofolder");
 
     DWORD ErrorCode = cUntouched;
-    // Found beside this program, where the platform looks first.
-    const bool started = ExecuteProcess(cConsoleChild, L"", L"", true, false, false, ErrorCode, cProcessMessages);
-    SetCurrentDirectoryW(saved);
+    bool started = false;
+    {
+        const TCurrentFolderScope inFolder(current);
+        // Found beside this program, where the platform looks first.
+        started = ExecuteProcess(cConsoleChild, L"", L"", /*WaitUntilTerminated=*/true, /*WaitUntilIdle=*/false,
+                                 /*RunMinimized=*/false, ErrorCode, cProcessMessages);
+    }
 
     ASSERT_TRUE(started) << ErrorCode;
     const auto seen = ReadArgDump(dump);
@@ -145,7 +148,8 @@ TEST_P(ExecuteProcessFailureTest, ReportsPlatformErrorCode) {
     PrepareChild(L"failure");
 
     DWORD ErrorCode = cUntouched;
-    EXPECT_FALSE(ExecuteProcess(fileName, L"a", Expand(c.folder, temp.Path()), true, true, false, ErrorCode, cProcessMessages));
+    EXPECT_FALSE(ExecuteProcess(fileName, L"a", Expand(c.folder, temp.Path()), /*WaitUntilTerminated=*/true,
+                                /*WaitUntilIdle=*/true, /*RunMinimized=*/false, ErrorCode, cProcessMessages));
     EXPECT_NE(std::find(c.errorCodes.begin(), c.errorCodes.end(), ErrorCode), c.errorCodes.end())
         << "error code " << ErrorCode;
     EXPECT_FALSE(IsExistingFile(dump)) << "a program was started";
@@ -180,11 +184,14 @@ TEST_F(ExecuteProcessTest, LeavesNoHandlesBehind) {
     DWORD ErrorCode = 0;
     auto runAll = [&] {
         DeleteFileW(EndMark().c_str());
-        ExecuteProcess(BinFile(cConsoleChild), L"", L"", false, false, false, ErrorCode, cProcessMessages);
+        EXPECT_TRUE(ExecuteProcess(BinFile(cConsoleChild), L"", L"", /*WaitUntilTerminated=*/false,
+                                   /*WaitUntilIdle=*/false, /*RunMinimized=*/false, ErrorCode, cProcessMessages));
         WaitForChildEnd();
         // Without the idle wait: Wine's WaitForInputIdle keeps one handle of its own per call.
-        ExecuteProcess(BinFile(cGuiChild), L"", L"", true, false, true, ErrorCode, cProcessMessages);
-        ExecuteProcess(BinFile(L"nicht vorhanden.exe"), L"", L"", true, true, false, ErrorCode, cProcessMessages);
+        EXPECT_TRUE(ExecuteProcess(BinFile(cGuiChild), L"", L"", /*WaitUntilTerminated=*/true,
+                                   /*WaitUntilIdle=*/false, /*RunMinimized=*/true, ErrorCode, cProcessMessages));
+        EXPECT_FALSE(ExecuteProcess(BinFile(L"nicht vorhanden.exe"), L"", L"", /*WaitUntilTerminated=*/true,
+                                    /*WaitUntilIdle=*/true, /*RunMinimized=*/false, ErrorCode, cProcessMessages));
     };
     runAll();  // first use may set up lasting state of its own
     const UINT_PTR before = HighestFreshHandle();
@@ -227,9 +234,7 @@ private:
             return 0;
         }
         if (message == WM_PAINT) {
-            PAINTSTRUCT ps;
-            BeginPaint(window, &ps);
-            EndPaint(window, &ps);
+            const TPaint paint(window);
             if (self) ++self->paints;
             return 0;
         }
@@ -250,7 +255,8 @@ TEST_P(ExecuteProcessTerminationTest, ReturnsAfterChildEndedWhileWindowsRepaint)
     PrepareChild(L"terminated", 1500);
     const ULONGLONG started = GetTickCount64();
     DWORD ErrorCode = cUntouched;
-    ASSERT_TRUE(ExecuteProcess(BinFile(GetParam().child), L"", L"", true, true, false, ErrorCode, cProcessMessages));
+    ASSERT_TRUE(ExecuteProcess(BinFile(GetParam().child), L"", L"", /*WaitUntilTerminated=*/true,
+                               /*WaitUntilIdle=*/true, /*RunMinimized=*/false, ErrorCode, cProcessMessages));
     const ULONGLONG elapsed = GetTickCount64() - started;
     EXPECT_TRUE(IsExistingFile(EndMark())) << "returned before the program ended";
     EXPECT_GE(elapsed, 1400u);
@@ -266,7 +272,8 @@ TEST_F(ExecuteProcessTest, QuitMessageDoesNotEndTheWaitForTermination) {
     PrepareChild(L"quit", 1000);
     PostQuitMessage(0);
     DWORD ErrorCode = cUntouched;
-    ASSERT_TRUE(ExecuteProcess(BinFile(cConsoleChild), L"", L"", true, false, false, ErrorCode, cProcessMessages));
+    ASSERT_TRUE(ExecuteProcess(BinFile(cConsoleChild), L"", L"", /*WaitUntilTerminated=*/true, /*WaitUntilIdle=*/false,
+                               /*RunMinimized=*/false, ErrorCode, cProcessMessages));
     EXPECT_TRUE(IsExistingFile(EndMark())) << "the quit message ended the wait";
     EXPECT_TRUE(application.Terminated()) << "the quit message was not taken";
 }
@@ -288,7 +295,8 @@ TEST_P(ExecuteProcessIdleTest, WaitsUntilReadyForInputOnlyWhereThereIsInput) {
     PrepareChild(L"idle", c.runMs, c.startupMs);
     const ULONGLONG started = GetTickCount64();
     DWORD ErrorCode = cUntouched;
-    ASSERT_TRUE(ExecuteProcess(BinFile(c.program), L"", L"", false, c.waitUntilIdle, false, ErrorCode, cProcessMessages));
+    ASSERT_TRUE(ExecuteProcess(BinFile(c.program), L"", L"", /*WaitUntilTerminated=*/false,
+                               /*WaitUntilIdle=*/c.waitUntilIdle, /*RunMinimized=*/false, ErrorCode, cProcessMessages));
     const ULONGLONG elapsed = GetTickCount64() - started;
     const bool ready = IsExistingFile(dump);
     const bool ended = IsExistingFile(EndMark());
@@ -324,7 +332,8 @@ TEST_P(ExecuteProcessShowTest, AsksForMinimizedWindowOnlyWhenTold) {
     const ShowCase& c = GetParam();
     PrepareChild(L"show");
     DWORD ErrorCode = cUntouched;
-    ASSERT_TRUE(ExecuteProcess(BinFile(c.program), L"", L"", true, false, c.RunMinimized, ErrorCode, cProcessMessages));
+    ASSERT_TRUE(ExecuteProcess(BinFile(c.program), L"", L"", /*WaitUntilTerminated=*/true, /*WaitUntilIdle=*/false,
+                               /*RunMinimized=*/c.RunMinimized, ErrorCode, cProcessMessages));
     const auto seen = ReadArgDump(dump);
     ASSERT_TRUE(seen);
     EXPECT_EQ((seen->startflags & STARTF_USESHOWWINDOW) != 0, c.RunMinimized);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "application.h"
+#include "handles.h"
 #include "param_name.h"
 
 namespace {
@@ -52,9 +53,7 @@ private:
             return 0;
         }
         if (message == WM_PAINT) {
-            PAINTSTRUCT paint;
-            ::BeginPaint(window, &paint);
-            ::EndPaint(window, &paint);
+            { const TPaint paint(window); }
             if (self) ++self->paints;
             return 0;
         }

@@ -39,12 +39,6 @@ std::wstring Expand(const std::wstring& text, const std::wstring& folder) {
     return out;
 }
 
-TEnvironmentVariable::TEnvironmentVariable(std::wstring name, const std::wstring& value) : fName(std::move(name)) {
-    SetEnvironmentVariableW(fName.c_str(), value.c_str());
-}
-
-TEnvironmentVariable::~TEnvironmentVariable() { SetEnvironmentVariableW(fName.c_str(), nullptr); }
-
 std::optional<TArgDump> ReadArgDump(const std::wstring& path) {
     std::ifstream file(std::filesystem::path(path), std::ios::binary);
     if (!file) return std::nullopt;

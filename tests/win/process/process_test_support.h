@@ -1,13 +1,14 @@
 #pragma once
 // Support for the tests of starting programs: the test programs beside this
-// one, throwaway folders, the dumps the test programs write, environment
-// variables for the started programs.
+// one, throwaway folders, the dumps the test programs write (environment
+// variables for the started programs: TEnvironmentScope).
 #include <windows.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "environment_scope.h"
 #include "files.h"
 #include "temp_folder.h"
 #include "utf8.h"
@@ -23,18 +24,6 @@ bool WaitForFile(const std::wstring& path, DWORD timeoutMs);
 // Replaces every "%T" in text by folder.
 std::wstring Expand(const std::wstring& text, const std::wstring& folder);
 
-
-// Sets an environment variable (inherited by started programs) for its lifetime.
-class TEnvironmentVariable {
-public:
-    TEnvironmentVariable(std::wstring name, const std::wstring& value);
-    ~TEnvironmentVariable();
-    TEnvironmentVariable(const TEnvironmentVariable&) = delete;
-    TEnvironmentVariable& operator=(const TEnvironmentVariable&) = delete;
-
-private:
-    std::wstring fName;
-};
 
 // A dump written by argdump.exe, argdump_gui.exe or regmark.dll (argdump_report.h).
 struct TArgDump {

@@ -58,7 +58,7 @@ TEST_F(RunAsAdminTest, StartsRegistrationProgramElevatedWithQuotedLibraryPath) {
 
 TEST_F(RunAsAdminTest, StartsProgramWithoutParametersShownNormallyInTheCurrentFolder) {
     const std::wstring dump = temp.Path() + L"\\runas.txt";
-    TEnvironmentVariable out(L"KESTRUM_ARGDUMP_OUT", dump);
+    TEnvironmentScope out(L"KESTRUM_ARGDUMP_OUT", dump);
     ASSERT_TRUE(RunAsAdmin(nullptr, BinFile(L"argdump.exe"), L""));
     ASSERT_TRUE(WaitForFile(dump + L".end", 30000));
     const auto seen = ReadArgDump(dump);

@@ -32,7 +32,7 @@ protected:
 TEST_F(PropertyInput, ReadsAFileByPathInTheAnsiCodePage) {
     if (::GetACP() != 1252) GTEST_SKIP() << "ANSI code page " << ::GetACP() << ", not 1252";
     const std::wstring file = folder.File(L"Eigenschaften \u00e4.txt");
-    WriteFileBytes(file, "Gr\xf6\xdf" "e\r\nwei\xdf\r\nL\xe4nge\n12 \x80\n");
+    WriteTestFile(file, "Gr\xf6\xdf" "e\r\nwei\xdf\r\nL\xe4nge\n12 \x80\n");
     EXPECT_EQ(AsTuples(ReadPropertyFile(file)),
               (std::vector<TEntryTuple>{{L"Gr\u00f6\u00dfe", L"wei\u00df", 0}, {L"L\u00e4nge", L"12 \u20ac", 1}}));
 }
@@ -48,8 +48,8 @@ TEST_F(PropertyInput, ReadsStandardInputForAnEmptyPathUpToTheBrokenPipe) {
 }
 
 TEST_F(PropertyInput, PathLengthLimitIs259Characters) {
-    WriteFileBytes(folder.File(L"props.txt"), "A\n1\n");
-    WriteFileBytes(folder.File(L"props1.txt"), "A\n1\n");
+    WriteTestFile(folder.File(L"props.txt"), "A\n1\n");
+    WriteTestFile(folder.File(L"props1.txt"), "A\n1\n");
     const TCurrentFolderScope inFolder(folder.File(L""));
     const std::wstring fits = PaddedPath(L"props.txt", 259);
     EXPECT_EQ(ReadPropertyFile(fits).size(), 1u);
@@ -66,7 +66,7 @@ TEST_F(PropertyInput, PathLengthLimitIs259Characters) {
 
 TEST_F(PropertyInput, OthersMayReadButNotWriteWhileOpenAndItIsClosedAfterReading) {
     const std::wstring file = folder.File(L"props.txt");
-    WriteFileBytes(file, "A\n1\n");
+    WriteTestFile(file, "A\n1\n");
     {
         TPropertyInput input(file);
         const TFileHandle reader(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -97,7 +97,7 @@ class PropertyInputFailure : public PropertyInput, public testing::WithParamInte
 
 TEST_P(PropertyInputFailure, RaisesInOutErrorWithCodeAndMessage) {
     const std::wstring file = folder.File(L"props.txt");
-    WriteFileBytes(file, "A\n1\n");
+    WriteTestFile(file, "A\n1\n");
     std::wstring path = file;
     TFileHandle held;
     std::optional<TStdInScope> standardInput;

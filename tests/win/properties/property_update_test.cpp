@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "document_errors.h"
-#include "error_text.h"
 #include "errors.h"
 #include "os_error.h"
 #include "param_name.h"
@@ -58,7 +57,7 @@ class PropertyUpdateWrites : public PropertyUpdate, public testing::WithParamInt
 TEST_P(PropertyUpdateWrites, ReplacesListedPropertiesByTextAndCounts) {
     const UpdateCase& c = GetParam();
     WriteDocument(Document(), swDmDocumentPart, c.before);
-    WriteFileBytes(PropertyFile(), c.file);
+    WriteTestFile(PropertyFile(), c.file);
     const TPropertyCounts counts = UpdateCustomProperties(Document(), PropertyFile());
     EXPECT_EQ(counts.AnzNeu, c.created);
     EXPECT_EQ(counts.AnzAkt, c.updated);
@@ -115,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
 // in neither number, and the document is saved.
 TEST_F(PropertyUpdate, RefusedAddsOfNewNamesCountInNeither) {
     WriteDocument(Document(), swDmDocumentPart, {{L"Material", swDmCustomInfoText, L"Stahl"}});
-    WriteFileBytes(PropertyFile(), "Farbe\nrot\nGewicht\n12\n");
+    WriteTestFile(PropertyFile(), "Farbe\nrot\nGewicht\n12\n");
     const TCallLog calls;
     const TFaultScope fault(L"add");
     const TPropertyCounts counts = UpdateCustomProperties(Document(), PropertyFile());
@@ -157,7 +156,7 @@ TEST_P(PropertyUpdateFails, RaisesAndLeavesTheDocumentAsItWas) {
     }
     const std::vector<std::uint8_t> before =
         c.state == TDocumentState::Missing ? std::vector<std::uint8_t>() : ReadFileBytes(Document());
-    if (c.failure != TFailure::PropertyFile) WriteFileBytes(PropertyFile(), "Farbe\nrot\nNeu\n1\n");
+    if (c.failure != TFailure::PropertyFile) WriteTestFile(PropertyFile(), "Farbe\nrot\nNeu\n1\n");
     TFileHandle held;
     if (c.state == TDocumentState::ReadOnly) {
         ASSERT_TRUE(::SetFileAttributesW(Document().c_str(), FILE_ATTRIBUTE_READONLY));
@@ -171,9 +170,7 @@ TEST_P(PropertyUpdateFails, RaisesAndLeavesTheDocumentAsItWas) {
     switch (c.failure) {
         case TFailure::Open: expected = DocumentOpenErrorText(Document(), c.code); break;
         case TFailure::License:
-            expected = DocumentNotOpenedText(
-                Document(), OleFailureText(static_cast<std::uint32_t>(CLASS_E_NOTLICENSED),
-                                           SysErrorMessage(static_cast<unsigned long>(CLASS_E_NOTLICENSED))));
+            expected = DocumentNotOpenedText(Document(), OleErrorMessage(CLASS_E_NOTLICENSED));
             break;
         case TFailure::LostProperty: expected = PropertyNotAddedText(Document(), L"Farbe"); break;
         case TFailure::Save: expected = DocumentSaveErrorText(Document(), c.code); break;

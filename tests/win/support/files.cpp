@@ -20,7 +20,7 @@ TBytes ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
-void WriteFileBytes(const std::wstring& path, std::string_view bytes) {
+void WriteTestFile(const std::wstring& path, std::string_view bytes) {
     const TFileHandle file(
         ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(file) << "cannot create " << Utf8Text(path) << ", error " << ::GetLastError();
@@ -30,8 +30,8 @@ void WriteFileBytes(const std::wstring& path, std::string_view bytes) {
     ASSERT_EQ(written, bytes.size());
 }
 
-void WriteFileBytes(const std::wstring& path, const TBytes& bytes) {
-    WriteFileBytes(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+void WriteTestFile(const std::wstring& path, const TBytes& bytes) {
+    WriteTestFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 bool IsExistingFile(const std::wstring& path) {

@@ -11,8 +11,8 @@ using TBytes = std::vector<std::uint8_t>;
 // The content of the file; fails the test (and gives nothing) when it cannot be opened.
 TBytes ReadFileBytes(const std::wstring& path);
 // Writes the bytes as the file at path, replacing it; fails the test when it cannot.
-void WriteFileBytes(const std::wstring& path, const TBytes& bytes);
-void WriteFileBytes(const std::wstring& path, std::string_view bytes);
+void WriteTestFile(const std::wstring& path, const TBytes& bytes);
+void WriteTestFile(const std::wstring& path, std::string_view bytes);
 // True for an existing file, false for a folder or nothing.
 bool IsExistingFile(const std::wstring& path);
 // The full path of this test program, and its folder with a trailing backslash.

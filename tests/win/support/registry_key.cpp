@@ -1,8 +1,8 @@
 #include "registry_key.h"
 
 bool ReadClassesRootText(const std::wstring& key, const wchar_t* name, std::wstring& text) {
-    TRegKey opened;
-    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, opened.Out()) !=
+    TRegistryKey opened;
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, opened.Put()) !=
         ERROR_SUCCESS) {
         return false;
     }
@@ -24,7 +24,7 @@ bool ReadClassesRootText(const std::wstring& key, const wchar_t* name, std::wstr
 }
 
 bool ClassesRootKeyExists(const std::wstring& key) {
-    TRegKey opened;
-    return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, opened.Out()) ==
+    TRegistryKey opened;
+    return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, opened.Put()) ==
            ERROR_SUCCESS;
 }

@@ -1,25 +1,11 @@
 #pragma once
-// Registry keys for the tests and the stand-in Document Manager: a key that
-// closes itself, and reading HKEY_CLASSES_ROOT in the 64-bit view.
+// Registry keys for the tests and the stand-in Document Manager: reading
+// HKEY_CLASSES_ROOT in the 64-bit view (open keys: TRegistryKey of handles.h).
 #include <windows.h>
 
 #include <string>
 
-// An open registry key, closed at the end of its life.
-class TRegKey {
-public:
-    TRegKey() noexcept = default;
-    ~TRegKey() {
-        if (fKey) ::RegCloseKey(fKey);
-    }
-    TRegKey(const TRegKey&) = delete;
-    TRegKey& operator=(const TRegKey&) = delete;
-    HKEY* Out() noexcept { return &fKey; }
-    HKEY Get() const noexcept { return fKey; }
-
-private:
-    HKEY fKey = nullptr;
-};
+#include "handles.h"
 
 // Reads the default value (or the named one) of HKEY_CLASSES_ROOT\key in the
 // 64-bit view; false when the key or value is missing or not a text.
