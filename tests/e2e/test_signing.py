@@ -117,7 +117,8 @@ class SigningTest(k.WineTestCase):
         result, program = self.package()
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
         self.assertEqual(self.verify(program)[0], 0)
-        self.assertEqual(k.read(program), k.read(os.path.join(k.BIN, "KestrumHelper.exe")))
+        self.assertTrue(k.read(program) == k.read(os.path.join(k.BIN, "KestrumHelper.exe")),
+                        "the packed program is not the build's")
 
     def test_signing_failures_fail_the_package(self):
         cert, password_file = self.certificate()

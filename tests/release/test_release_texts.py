@@ -43,7 +43,7 @@ class NoticesTest(unittest.TestCase):
         self.assertNotIn(b"\n", data.replace(b"\r\n", b""), "line ends other than CR LF")
         for name, line in NOTICE_LINES:
             with self.subTest(name):
-                self.assertIn(line, lines)
+                self.assertTrue(line in lines, "missing line: %r" % line)
 
     def test_a_missing_or_empty_licence_text_fails(self):
         with tempfile.TemporaryDirectory(prefix="kestrum-notices-") as folder:
@@ -90,8 +90,8 @@ class DeployNotesTest(unittest.TestCase):
         self.assertIn("THIRD_PARTY_NOTICES.txt", text)
         self.assertIn(IJG_SENTENCE, " ".join(lines))
         self.assertIn("LongPathsEnabled", text)
-        self.assertNotIn("## ", text)
-        self.assertNotIn("| Folder | Contents |", text)
+        self.assertFalse("## " in text, "another section follows")
+        self.assertFalse("| Folder | Contents |" in text, "the layout section follows")
 
 
 if __name__ == "__main__":
