@@ -12,7 +12,7 @@ PREFIX="$ROOT/build/demo-prefix"
 OUT="$ROOT/build/demo"
 
 bash scripts/setup.sh
-cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --preset win64 >/dev/null
 cmake --build build/win64 -j"$(nproc)" --target KestrumHelper dmfixture docmgr28 >/dev/null
 BIN="$ROOT/build/win64/bin"
 

@@ -50,8 +50,12 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 # libjpeg-turbo 2.1.5, static, for x86_64-w64-mingw32.
+# Its build string (in its version message, inside the program) is the date
+# of the source package, not the day of the build: every build of one commit
+# gives the same program. The marker tells a library built that way.
 JPEG_PREFIX="$DEPS/libjpeg-turbo-win64"
-if [ ! -f "$JPEG_PREFIX/lib/libjpeg.a" ]; then
+JPEG_MARKER="$JPEG_PREFIX/build-dated-from-source-package"
+if [ ! -f "$JPEG_PREFIX/lib/libjpeg.a" ] || [ ! -f "$JPEG_MARKER" ]; then
   echo "setup: cross-building libjpeg-turbo"
   mkdir -p "$DEPS/src"
   if ! ls -d "$DEPS"/src/libjpeg-turbo-2.1.5 >/dev/null 2>&1; then
@@ -60,6 +64,7 @@ if [ ! -f "$JPEG_PREFIX/lib/libjpeg.a" ]; then
   SRC_DIR="$DEPS/src/libjpeg-turbo-2.1.5"
   [ -f "$SRC_DIR/CMakeLists.txt" ] || { echo "setup: libjpeg-turbo 2.1.5 source not found"; exit 1; }
   rm -rf "$DEPS/build-libjpeg-turbo"
+  SOURCE_DATE_EPOCH="$(dpkg-parsechangelog -l "$SRC_DIR/debian/changelog" -S Timestamp)" \
   cmake -S "$SRC_DIR" -B "$DEPS/build-libjpeg-turbo" \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
@@ -72,5 +77,6 @@ if [ ! -f "$JPEG_PREFIX/lib/libjpeg.a" ]; then
   cp "$DEPS/build-libjpeg-turbo/libjpeg.a" "$JPEG_PREFIX/lib/libjpeg.a"
   cp "$SRC_DIR/jpeglib.h" "$SRC_DIR/jmorecfg.h" "$SRC_DIR/jerror.h" "$JPEG_PREFIX/include/"
   cp "$DEPS/build-libjpeg-turbo/jconfig.h" "$JPEG_PREFIX/include/"
+  touch "$JPEG_MARKER"
 fi
 echo "setup: ready"

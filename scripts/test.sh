@@ -19,11 +19,11 @@ rm -f "$LOGS"/*.xml  # the JUnit reports of an earlier run
 failed_builds=0
 step() { echo; echo "=== $*"; }
 
-# build DIR CMAKE_ARGS...: configures and builds DIR; a failure counts once.
+# build DIR PRESET: configures DIR with its preset (CMakePresets.json) and
+# builds it; a failure counts once.
 build() {
-  local dir="$1"
-  shift
-  if cmake -S . -B "$dir" "$@" >/dev/null && cmake --build "$dir" -j"$JOBS"; then return 0; fi
+  local dir="$1" preset="$2"
+  if cmake --preset "$preset" >/dev/null && cmake --build "$dir" -j"$JOBS"; then return 0; fi
   failed_builds=$((failed_builds + 1))
   return 1
 }
@@ -62,7 +62,7 @@ run_ctest() {
 
 step "native build"
 native_built=0
-build build/native -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON && native_built=1
+build build/native native && native_built=1
 
 step "native tests"
 run_ctest "$native_built" build/native "$LOGS/native-ctest.log" -j"$JOBS"
@@ -70,8 +70,7 @@ run_ctest "$native_built" build/native "$LOGS/native-ctest.log" -j"$JOBS"
 # The same native tests built with clang, under clang's sanitizers.
 step "native build (clang)"
 clang_built=0
-build build/native-clang -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ && clang_built=1
+build build/native-clang native-clang && clang_built=1
 
 step "native tests (clang)"
 run_ctest "$clang_built" build/native-clang "$LOGS/native-clang-ctest.log" -j"$JOBS"
@@ -82,8 +81,7 @@ fuzz_rc=${PIPESTATUS[0]}
 
 step "Windows build"
 win_built=0
-build build/win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release &&
-  win_built=1
+build build/win64 win64 && win_built=1
 
 step "Wine prefix"
 trap 'tests/e2e/prefix.sh stop "$PREFIX" >/dev/null 2>&1 || true' EXIT
@@ -106,6 +104,15 @@ if [ "$prefix_ok" = 1 ]; then
   run_ctest 1 build/win64 "$LOGS/win64-ctest.log"
 else
   echo "no Wine prefix: the Windows tests were not run" | tee "$LOGS/win64-ctest.log"
+fi
+
+# The release built a second time in a copy of the tree: the same exe and package.
+step "release built twice (same bytes)"
+if [ "$win_built" = 1 ]; then
+  bash tests/release/reproducible.sh 2>&1 | tee "$LOGS/reproducible.log"
+  [ "${PIPESTATUS[0]}" = 0 ] || failed_builds=$((failed_builds + 1))
+else
+  echo "no Windows build: the release was not built"
 fi
 
 count() {  # count LOG: "PASSED FAILED" of the ctest run logged there (its JUnit report)

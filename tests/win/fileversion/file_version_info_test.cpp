@@ -380,4 +380,40 @@ TEST(FileName, EveryAssignmentReadsTheFileAnew) {
     ::DeleteFileW(path.c_str());
 }
 
+// ---- The program's own version and manifest -----------------------------
+// KestrumHelper.exe is built beside this test program; its version resource
+// and manifest are configured from the project's version, which the build
+// passes here as KESTRUM_PROJECT_VERSION, in four parts.
+
+using TLibraryHandle = TUniqueHandle<HMODULE, THandleTraits<HMODULE, &::FreeLibrary>>;
+
+TEST(ProgramVersion, VersionResourceIsTheProjectVersion) {
+    TFileVersionInfo info;
+    info.SetFileName(ProgramFolder() + L"KestrumHelper.exe");
+    ASSERT_TRUE(info.HaveInfo());
+    EXPECT_EQ(VerNumToStr(info.FileVersionNumber()), KESTRUM_PROJECT_VERSION);
+    EXPECT_EQ(VerNumToStr(info.ProductVersionNumber()), KESTRUM_PROJECT_VERSION);
+    EXPECT_EQ(info.FileVersion(), KESTRUM_PROJECT_VERSION);
+    EXPECT_EQ(info.ProductVersion(), KESTRUM_PROJECT_VERSION);
+}
+
+TEST(ProgramVersion, ManifestNamesTheProjectVersionAndLongPaths) {
+    const TLibraryHandle program(::LoadLibraryExW((ProgramFolder() + L"KestrumHelper.exe").c_str(), nullptr,
+                                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    ASSERT_TRUE(program.Valid());
+    const HRSRC resource = ::FindResourceW(program.Get(), CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+    ASSERT_NE(resource, nullptr);
+    const HGLOBAL loaded = ::LoadResource(program.Get(), resource);
+    ASSERT_NE(loaded, nullptr);
+    const auto* bytes = static_cast<const char*>(::LockResource(loaded));
+    ASSERT_NE(bytes, nullptr);
+    const std::string manifest(bytes, ::SizeofResource(program.Get(), resource));
+
+    std::string version;
+    for (const wchar_t character : std::wstring(KESTRUM_PROJECT_VERSION)) version += static_cast<char>(character);
+    EXPECT_NE(manifest.find("name=\"KesTrum.KestrumHelper\" version=\"" + version + "\""), std::string::npos)
+        << manifest;
+    EXPECT_NE(manifest.find(">true</longPathAware>"), std::string::npos) << manifest;
+}
+
 }  // namespace

@@ -1,0 +1,26 @@
+# Writes DEPLOY.txt, the deployment notes shipped in the release package:
+# the section "## Deploying on Windows" of the README, up to the next
+# section. Run as a script:
+#   cmake -DREADME=FILE -DDEPLOY_OUTPUT=FILE -P KestrumDeployText.cmake
+file(REMOVE "${DEPLOY_OUTPUT}")
+if(NOT EXISTS "${README}")
+  message(FATAL_ERROR "Deployment notes: ${README} is missing")
+endif()
+file(READ "${README}" readme)
+string(REPLACE "\r\n" "\n" readme "${readme}")
+set(heading "## Deploying on Windows\n")
+string(FIND "${readme}" "${heading}" start)
+if(start LESS 0)
+  message(FATAL_ERROR "Deployment notes: ${README} has no section \"Deploying on Windows\"")
+endif()
+string(LENGTH "${heading}" heading_length)
+math(EXPR body_start "${start} + ${heading_length}")
+string(SUBSTRING "${readme}" ${body_start} -1 section)
+string(FIND "${section}" "\n## " section_end)
+if(section_end GREATER_EQUAL 0)
+  string(SUBSTRING "${section}" 0 ${section_end} section)
+endif()
+string(STRIP "${section}" section)
+set(notes "KestrumHelper ${VERSION}: deploying on Windows\n\n${section}\n")
+string(REPLACE "\n" "\r\n" notes "${notes}")
+file(WRITE "${DEPLOY_OUTPUT}" "${notes}")
