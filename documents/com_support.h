@@ -19,13 +19,14 @@ void OleCheck(HRESULT result);
 // The identifier in braces: "{00000000-0000-0000-0000-000000000000}".
 std::wstring GuidText(REFGUID guid);
 
-// The interface iid of source. No source gives no interface and no failure;
-// a source that refuses the interface raises EIntfCastError.
+// The interface T of source, by the identifier the type carries. No source
+// gives no interface and no failure; a source that refuses the interface
+// raises EIntfCastError.
 template <typename T>
-Microsoft::WRL::ComPtr<T> InterfaceCast(IUnknown* source, REFIID iid) {
+Microsoft::WRL::ComPtr<T> InterfaceCast(IUnknown* source) {
     Microsoft::WRL::ComPtr<T> result;
     if (!source) return result;
-    const HRESULT hr = source->QueryInterface(iid, reinterpret_cast<void**>(result.GetAddressOf()));
+    const HRESULT hr = source->QueryInterface(IID_PPV_ARGS(result.GetAddressOf()));
     if (FAILED(hr) || !result) throw EIntfCastError();
     return result;
 }

@@ -14,7 +14,7 @@ ComPtr<ISwDMClassFactory> CreateSwDMClassFactory() {
     // CoCreateInstance asks the class object (an IClassFactory) for an
     // instance; the instance answers ISwDMClassFactory.
     const ComPtr<IUnknown> instance = CreateComObject(CLSID_SwDMClassFactory);
-    return InterfaceCast<ISwDMClassFactory>(instance.Get(), IID_ISwDMClassFactory);
+    return InterfaceCast<ISwDMClassFactory>(instance.Get());
 }
 
 ComPtr<ISwDMApplication> GetSwDMApplication(ISwDMClassFactory& classFactory, HRESULT& result) {
@@ -39,7 +39,7 @@ ComPtr<ISwDMDocument> GetSwDMDocument(ISwDMApplication* application, const std::
 }
 
 ComPtr<ISwDMDocument10> QuerySwDMDocument10(ISwDMDocument* document) {
-    return InterfaceCast<ISwDMDocument10>(document, IID_ISwDMDocument10);
+    return InterfaceCast<ISwDMDocument10>(document);
 }
 
 TSwDMOpenDocument::TSwDMOpenDocument(const std::wstring& path, bool allowReadOnly)

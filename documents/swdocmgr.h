@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "interface_id.h"
 #include "swdm_codes.h"
 
 // COM class SwDMClassFactory. Its class object is an IClassFactory; the
@@ -19,31 +20,6 @@ inline constexpr CLSID CLSID_SwDMClassFactory = {
 // The Document Manager's type library.
 inline constexpr GUID LIBID_SwDocumentMgr = {
     0x4F55C30F, 0x4CFD, 0x49E9, {0xA1, 0xA2, 0x00, 0xC1, 0x61, 0xEF, 0x43, 0x95}};
-
-inline constexpr IID IID_ISwDMClassFactory = {
-    0xBDF10361, 0x1191, 0x42F8, {0x80, 0xD7, 0x55, 0xB8, 0x6E, 0xBC, 0x9E, 0xDD}};
-inline constexpr IID IID_ISwDMApplication = {
-    0xEC65A486, 0xE0E8, 0x42CD, {0xBF, 0x7D, 0x27, 0x29, 0x11, 0xB2, 0xB9, 0xE0}};
-inline constexpr IID IID_ISwDMDocument = {
-    0x9563DEA3, 0x1ABB, 0x4C3E, {0xA5, 0xFD, 0x98, 0x3F, 0x8F, 0x1A, 0x24, 0x89}};
-inline constexpr IID IID_ISwDMDocument2 = {
-    0x3D656942, 0x584B, 0x4091, {0xA0, 0x36, 0xD6, 0x22, 0x0D, 0xCD, 0xA4, 0x3B}};
-inline constexpr IID IID_ISwDMDocument3 = {
-    0x7979AB22, 0xA9B6, 0x41CE, {0xB6, 0xD5, 0xA0, 0x13, 0x0C, 0xDB, 0x0E, 0x5A}};
-inline constexpr IID IID_ISwDMDocument4 = {
-    0x614BF2DC, 0x36EA, 0x440F, {0xA3, 0x6F, 0x31, 0x1E, 0x6E, 0xEA, 0x4D, 0xF4}};
-inline constexpr IID IID_ISwDMDocument5 = {
-    0x14D492D4, 0x08CF, 0x4E59, {0x8B, 0x4E, 0x2E, 0xCF, 0xF3, 0xF0, 0x33, 0x4A}};
-inline constexpr IID IID_ISwDMDocument6 = {
-    0xA43F6D6A, 0xD940, 0x4E0B, {0x9B, 0x9D, 0x7C, 0xDB, 0x53, 0x5D, 0x77, 0x3E}};
-inline constexpr IID IID_ISwDMDocument7 = {
-    0xD4D7B833, 0x3422, 0x445D, {0xBC, 0xDE, 0x75, 0xDA, 0xDA, 0x87, 0x30, 0x31}};
-inline constexpr IID IID_ISwDMDocument8 = {
-    0xA247843D, 0xB85D, 0x4D38, {0x82, 0xBC, 0xAF, 0x99, 0xF2, 0xE4, 0x08, 0xC2}};
-inline constexpr IID IID_ISwDMDocument9 = {
-    0x9CEB5B0E, 0x5E50, 0x4333, {0xB2, 0x3E, 0x51, 0x91, 0x07, 0x87, 0x6B, 0x48}};
-inline constexpr IID IID_ISwDMDocument10 = {
-    0x5C23AE78, 0x4008, 0x46C9, {0xAA, 0xBB, 0x03, 0xD2, 0x98, 0x89, 0xBE, 0x77}};
 
 struct ISwDMApplication;
 struct ISwDMDocument;
@@ -166,3 +142,17 @@ struct ISwDMDocument10 : public ISwDMDocument9 {
     virtual HRESULT STDMETHODCALLTYPE GetSheets() = 0;                                                   // 63
     virtual HRESULT STDMETHODCALLTYPE GetCutListItems() = 0;                                             // 64
 };
+
+// The interfaces' identifiers: the constants IID_... and __uuidof(...).
+KESTRUM_INTERFACE_ID(ISwDMClassFactory, "BDF10361-1191-42F8-80D7-55B86EBC9EDD")
+KESTRUM_INTERFACE_ID(ISwDMApplication, "EC65A486-E0E8-42CD-BF7D-272911B2B9E0")
+KESTRUM_INTERFACE_ID(ISwDMDocument, "9563DEA3-1ABB-4C3E-A5FD-983F8F1A2489")
+KESTRUM_INTERFACE_ID(ISwDMDocument2, "3D656942-584B-4091-A036-D6220DCDA43B")
+KESTRUM_INTERFACE_ID(ISwDMDocument3, "7979AB22-A9B6-41CE-B6D5-A0130CDB0E5A")
+KESTRUM_INTERFACE_ID(ISwDMDocument4, "614BF2DC-36EA-440F-A36F-311E6EEA4DF4")
+KESTRUM_INTERFACE_ID(ISwDMDocument5, "14D492D4-08CF-4E59-8B4E-2ECFF3F0334A")
+KESTRUM_INTERFACE_ID(ISwDMDocument6, "A43F6D6A-D940-4E0B-9B9D-7CDB535D773E")
+KESTRUM_INTERFACE_ID(ISwDMDocument7, "D4D7B833-3422-445D-BCDE-75DADA873031")
+KESTRUM_INTERFACE_ID(ISwDMDocument8, "A247843D-B85D-4D38-82BC-AF99F2E408C2")
+KESTRUM_INTERFACE_ID(ISwDMDocument9, "9CEB5B0E-5E50-4333-B23E-519107876B48")
+KESTRUM_INTERFACE_ID(ISwDMDocument10, "5C23AE78-4008-46C9-AABB-03D29889BE77")

@@ -26,7 +26,7 @@ void ExtractDocumentThumbnail(const std::wstring& SldFilename) {
     if (!previewPicture)
         static_cast<void>(swDoc10.GetPreviewPNGBitmap(&swResult, previewPicture.ReleaseAndGetAddressOf()));
 
-    const ComPtr<IPicture> picture = InterfaceCast<IPicture>(previewPicture.Get(), IID_IPicture);
+    const ComPtr<IPicture> picture = InterfaceCast<IPicture>(previewPicture.Get());
     const TScreenBitmap bitmap = processPicture(picture.Get());
     WritePreviewFile(PreviewFileName(SldFilename), bitmap);
 

@@ -31,8 +31,7 @@ int ScreenPixelsX(long himetricWidth) { return HimetricToScreen(himetricWidth, 0
 int ScreenPixelsY(long himetricHeight) { return HimetricToScreen(0, -himetricHeight).y; }
 
 TOlePicture::TOlePicture(IPicture* picture)
-    : fPictureDisp(InterfaceCast<IPictureDisp>(picture, IID_IPictureDisp)),
-      fPicture(InterfaceCast<IPicture>(fPictureDisp.Get(), IID_IPicture)) {}
+    : fPictureDisp(InterfaceCast<IPictureDisp>(picture)), fPicture(InterfaceCast<IPicture>(fPictureDisp.Get())) {}
 
 long TOlePicture::HimetricWidth() const {
     OLE_XSIZE_HIMETRIC width = 0;

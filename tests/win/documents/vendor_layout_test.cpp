@@ -139,13 +139,21 @@ INSTANTIATE_TEST_SUITE_P(
                        }}),
     TParamName());
 
-// Each interface with its number of slots and its identifier.
+// The identifier the interface type carries.
+template <typename T>
+const IID& TypeIdentifier() {
+    return __uuidof(T);
+}
+
+// Each interface with its number of slots and its identifier, as the constant
+// and as carried by the type.
 struct InterfaceCase {
     const char* name;
     std::size_t (*slotCount)();
     std::size_t slots;
     const IID* iid;
     const wchar_t* iidText;
+    const IID& (*typeIdentifier)();
 };
 void PrintTo(const InterfaceCase& c, std::ostream* os) { *os << c.name; }
 
@@ -154,35 +162,36 @@ class VendorLayoutInterface : public testing::TestWithParam<InterfaceCase> {};
 TEST_P(VendorLayoutInterface, HasTheVendorsSlotsAndIdentifier) {
     EXPECT_EQ(GetParam().slotCount(), GetParam().slots);
     EXPECT_EQ(GuidText(*GetParam().iid), GetParam().iidText);
+    EXPECT_EQ(GuidText(GetParam().typeIdentifier()), GetParam().iidText);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Interfaces, VendorLayoutInterface,
     testing::Values(
         InterfaceCase{"ClassFactory", SlotCount<ISwDMClassFactory>, 1, &IID_ISwDMClassFactory,
-                      L"{BDF10361-1191-42F8-80D7-55B86EBC9EDD}"},
+                      L"{BDF10361-1191-42F8-80D7-55B86EBC9EDD}", TypeIdentifier<ISwDMClassFactory>},
         InterfaceCase{"Application", SlotCount<ISwDMApplication>, 5, &IID_ISwDMApplication,
-                      L"{EC65A486-E0E8-42CD-BF7D-272911B2B9E0}"},
+                      L"{EC65A486-E0E8-42CD-BF7D-272911B2B9E0}", TypeIdentifier<ISwDMApplication>},
         InterfaceCase{"Document", SlotCount<ISwDMDocument>, 38, &IID_ISwDMDocument,
-                      L"{9563DEA3-1ABB-4C3E-A5FD-983F8F1A2489}"},
+                      L"{9563DEA3-1ABB-4C3E-A5FD-983F8F1A2489}", TypeIdentifier<ISwDMDocument>},
         InterfaceCase{"Document2", SlotCount<ISwDMDocument2>, 44, &IID_ISwDMDocument2,
-                      L"{3D656942-584B-4091-A036-D6220DCDA43B}"},
+                      L"{3D656942-584B-4091-A036-D6220DCDA43B}", TypeIdentifier<ISwDMDocument2>},
         InterfaceCase{"Document3", SlotCount<ISwDMDocument3>, 45, &IID_ISwDMDocument3,
-                      L"{7979AB22-A9B6-41CE-B6D5-A0130CDB0E5A}"},
+                      L"{7979AB22-A9B6-41CE-B6D5-A0130CDB0E5A}", TypeIdentifier<ISwDMDocument3>},
         InterfaceCase{"Document4", SlotCount<ISwDMDocument4>, 47, &IID_ISwDMDocument4,
-                      L"{614BF2DC-36EA-440F-A36F-311E6EEA4DF4}"},
+                      L"{614BF2DC-36EA-440F-A36F-311E6EEA4DF4}", TypeIdentifier<ISwDMDocument4>},
         InterfaceCase{"Document5", SlotCount<ISwDMDocument5>, 50, &IID_ISwDMDocument5,
-                      L"{14D492D4-08CF-4E59-8B4E-2ECFF3F0334A}"},
+                      L"{14D492D4-08CF-4E59-8B4E-2ECFF3F0334A}", TypeIdentifier<ISwDMDocument5>},
         InterfaceCase{"Document6", SlotCount<ISwDMDocument6>, 51, &IID_ISwDMDocument6,
-                      L"{A43F6D6A-D940-4E0B-9B9D-7CDB535D773E}"},
+                      L"{A43F6D6A-D940-4E0B-9B9D-7CDB535D773E}", TypeIdentifier<ISwDMDocument6>},
         InterfaceCase{"Document7", SlotCount<ISwDMDocument7>, 52, &IID_ISwDMDocument7,
-                      L"{D4D7B833-3422-445D-BCDE-75DADA873031}"},
+                      L"{D4D7B833-3422-445D-BCDE-75DADA873031}", TypeIdentifier<ISwDMDocument7>},
         InterfaceCase{"Document8", SlotCount<ISwDMDocument8>, 55, &IID_ISwDMDocument8,
-                      L"{A247843D-B85D-4D38-82BC-AF99F2E408C2}"},
+                      L"{A247843D-B85D-4D38-82BC-AF99F2E408C2}", TypeIdentifier<ISwDMDocument8>},
         InterfaceCase{"Document9", SlotCount<ISwDMDocument9>, 56, &IID_ISwDMDocument9,
-                      L"{9CEB5B0E-5E50-4333-B23E-519107876B48}"},
+                      L"{9CEB5B0E-5E50-4333-B23E-519107876B48}", TypeIdentifier<ISwDMDocument9>},
         InterfaceCase{"Document10", SlotCount<ISwDMDocument10>, 65, &IID_ISwDMDocument10,
-                      L"{5C23AE78-4008-46C9-AABB-03D29889BE77}"}),
+                      L"{5C23AE78-4008-46C9-AABB-03D29889BE77}", TypeIdentifier<ISwDMDocument10>}),
     TParamName());
 
 TEST(VendorLayout, ClassAndTypeLibraryIdentifiers) {

@@ -10,6 +10,7 @@
 #include "application.h"
 #include "handles.h"
 #include "param_name.h"
+#include "window_class.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ public:
         wc.lpfnWndProc = WndProc;
         wc.hInstance = ::GetModuleHandleW(nullptr);
         wc.lpszClassName = L"KestrumMessageCountWindow";
-        ::RegisterClassExW(&wc);  // fails harmlessly when already there
+        RegisterWindowClass(wc);  // taken as it is when an earlier test registered it
         fWindow = ::CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"count", WS_POPUP, 0, 0, 40, 30, nullptr,
                                     nullptr, wc.hInstance, nullptr);
         ::SetWindowLongPtrW(fWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
