@@ -42,7 +42,7 @@ TFailureText DescribeFailure(std::exception_ptr failure) {
 TFailureText DescribeStructuredException(std::uint32_t code) {
     TFailureText text;
     text.ClassName = code == cAccessViolation ? L"EAccessViolation" : L"EExternalException";
-    text.Message = L"Externe Exception " + HexText(code, 8, true);
+    text.Message = L"Externe Exception " + HexText(code, 8, /*upperCase=*/true);
     return text;
 }
 

@@ -9,6 +9,19 @@
 
 #include <utility>
 
+// Keeps the thread's last error code across the calls made in its lifetime
+// (closing a handle, giving back a selection).
+class TLastErrorKeeper {
+public:
+    TLastErrorKeeper() noexcept : fLastError(::GetLastError()) {}
+    ~TLastErrorKeeper() { ::SetLastError(fLastError); }
+    TLastErrorKeeper(const TLastErrorKeeper&) = delete;
+    TLastErrorKeeper& operator=(const TLastErrorKeeper&) = delete;
+
+private:
+    DWORD fLastError;
+};
+
 template <typename T, typename Traits>
 class TUniqueHandle {
 public:
@@ -30,11 +43,9 @@ public:
     // Closes the handle held (the last error code kept) and takes value.
     void Reset(T value = Traits::Invalid()) noexcept {
         T old = std::exchange(fValue, value);
-        if (old != Traits::Invalid()) {
-            const DWORD lastError = ::GetLastError();
-            Traits::Close(old);
-            ::SetLastError(lastError);
-        }
+        if (old == Traits::Invalid()) return;
+        const TLastErrorKeeper lastError;
+        Traits::Close(old);
     }
     // Closes the handle held and gives the place for a platform call that
     // hands out a new one.
@@ -81,9 +92,8 @@ public:
     explicit TWindowDC(HWND window) noexcept : fWindow(window), fDC(::GetDC(window)) {}
     ~TWindowDC() {
         if (!fDC) return;
-        const DWORD lastError = ::GetLastError();
+        const TLastErrorKeeper lastError;
         ::ReleaseDC(fWindow, fDC);
-        ::SetLastError(lastError);
     }
     TWindowDC(const TWindowDC&) = delete;
     TWindowDC& operator=(const TWindowDC&) = delete;
@@ -116,9 +126,8 @@ public:
     TObjectSelection(HDC dc, HGDIOBJ object) noexcept : fDC(dc), fPrevious(::SelectObject(dc, object)) {}
     ~TObjectSelection() {
         if (!Valid()) return;
-        const DWORD lastError = ::GetLastError();
+        const TLastErrorKeeper lastError;
         ::SelectObject(fDC, fPrevious);
-        ::SetLastError(lastError);
     }
     TObjectSelection(const TObjectSelection&) = delete;
     TObjectSelection& operator=(const TObjectSelection&) = delete;
@@ -139,9 +148,8 @@ public:
         : fDC(dc), fPrevious(::SelectPalette(dc, palette, /*bForceBkgd=*/TRUE)) {}
     ~TPaletteSelection() {
         if (!Valid()) return;
-        const DWORD lastError = ::GetLastError();
+        const TLastErrorKeeper lastError;
         ::SelectPalette(fDC, fPrevious, /*bForceBkgd=*/TRUE);
-        ::SetLastError(lastError);
     }
     TPaletteSelection(const TPaletteSelection&) = delete;
     TPaletteSelection& operator=(const TPaletteSelection&) = delete;

@@ -33,8 +33,8 @@ bool ExecuteProcess(const std::wstring& FileName, const std::wstring& Params, co
         StartupInfo.wShowWindow = SW_SHOWMINIMIZED;
     }
     PROCESS_INFORMATION ProcessInfo = {};
-    if (!::CreateProcessW(nullptr, CmdLine.data(), nullptr, nullptr, /*bInheritHandles=*/FALSE, 0, nullptr, WorkingDirP, &StartupInfo,
-                          &ProcessInfo)) {
+    if (!::CreateProcessW(nullptr, CmdLine.data(), nullptr, nullptr, /*bInheritHandles=*/FALSE, 0, nullptr,
+                          WorkingDirP, &StartupInfo, &ProcessInfo)) {
         ErrorCode = ::GetLastError();
         return false;
     }
