@@ -160,13 +160,28 @@ def tool(args, timeout=60):
     return result
 
 
-def make_document(path, preview):
-    """A stand-in document at path whose stored preview is the picture file
-    beside it, path + ".bmp", with these bytes (dmfixture create)."""
-    picture = path + ".bmp"
-    write(picture, preview)
-    result = tool([os.path.join(BIN, "dmfixture.exe"), "create", windows_path(path),
-                   "--preview", windows_path(picture)], timeout=120)
+def make_document(path, preview=None, png_preview=None, props=()):
+    """A stand-in document at path (dmfixture create) with these stored
+    preview pictures (the bytes of a BMP, or another picture, and of a PNG) and
+    (name, type, value) custom properties. The pictures go over through
+    temporary files that are removed again: nothing but the document is left."""
+    args = [os.path.join(BIN, "dmfixture.exe"), "create", windows_path(path)]
+    pictures = []
+    try:
+        for option, data, suffix in (("--preview", preview, ".bmp"), ("--png-preview", png_preview, ".png")):
+            if data is None:
+                continue
+            handle, picture = tempfile.mkstemp(prefix="kestrum-picture-", suffix=suffix)
+            os.close(handle)
+            pictures.append(picture)
+            write(picture, data)
+            args += [option, windows_path(picture)]
+        for name, prop_type, value in props:
+            args += ["--prop", name, str(prop_type), value]
+        result = tool(args, timeout=120)
+    finally:
+        for picture in pictures:
+            os.remove(picture)
     if result.returncode != 0:
         raise RuntimeError("dmfixture create failed: %s" % result.stderr.decode("utf-8", "replace"))
     return path

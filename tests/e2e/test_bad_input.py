@@ -144,16 +144,7 @@ class BadInputTestCase(k.WineTestCase):
     def document(self, path, props=(), preview=None):
         """A stand-in document at path with these (name, type, value) properties
         and the preview picture's bytes stored."""
-        args = [os.path.join(k.BIN, "dmfixture.exe"), "create", windows_path(path)]
-        if preview is not None:
-            picture = self.path("picture-%d" % len(os.listdir(self.folder)))
-            write(picture, preview)
-            args += ["--preview", windows_path(picture)]
-        for name, prop_type, value in props:
-            args += ["--prop", name, str(prop_type), value]
-        result = k.tool(args, timeout=120)
-        self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
-        return path
+        return k.make_document(path, preview, props=props)
 
     def listing(self, document):
         """The document's properties as "dmfixture props" prints them."""

@@ -24,19 +24,10 @@ class PreviewTest(k.WineTestCase):
     def path(self, name):
         return os.path.join(self.folder, name)
 
-    def document(self, name, preview=None, preview_name="preview.bmp", png_preview=None):
+    def document(self, name, preview=None, png_preview=None):
         """A stand-in document in the test folder, with the preview picture's
         bytes stored, and a PNG preview's where given."""
-        args = [os.path.join(k.BIN, "dmfixture.exe"), "create", k.windows_path(self.path(name))]
-        if preview is not None:
-            k.write(self.path(preview_name), preview)
-            args += ["--preview", k.windows_path(self.path(preview_name))]
-        if png_preview is not None:
-            k.write(self.path("preview.png"), png_preview)
-            args += ["--png-preview", k.windows_path(self.path("preview.png"))]
-        result = k.tool(args, timeout=60)
-        self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
-        return self.path(name)
+        return k.make_document(self.path(name), preview, png_preview=png_preview)
 
     def extract(self, document, fault=None, calls=None):
         """Runs "/T" to its end; it ends by itself at once when nothing fails.
@@ -93,7 +84,7 @@ class PreviewTest(k.WineTestCase):
         self.assertEqual(k.read(document), stored, "the document was changed")
 
     def test_metafile_preview_is_played_into_the_bitmap(self):
-        document = self.document("Baugruppe.SldAsm", img.emf(2540, 1270), "preview.emf")
+        document = self.document("Baugruppe.SldAsm", img.emf(2540, 1270))
         self.extract(document)
         image = img.decode_jpeg(self.path("Baugruppe.sldasmKS"))
         self.assertEqual(image[:2], (96, 48))

@@ -25,12 +25,7 @@ class PropertyTestCase(k.WineTestCase):
 
     def document(self, name, props=()):
         """A stand-in document in the test folder with the (name, type, value) properties."""
-        args = [os.path.join(k.BIN, "dmfixture.exe"), "create", k.windows_path(self.path(name))]
-        for prop_name, prop_type, value in props:
-            args += ["--prop", prop_name, str(prop_type), value]
-        result = k.tool(args, timeout=60)
-        self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
-        return self.path(name)
+        return k.make_document(self.path(name), props=props)
 
     def props(self, document):
         result = k.tool([os.path.join(k.BIN, "dmfixture.exe"), "props", k.windows_path(document)], timeout=60)

@@ -102,11 +102,7 @@ class SigningTest(k.WineTestCase):
         self.assertNotEqual(calculated_changed, stored, output)
 
         # The signed program still does its work.
-        document = self.path("Signed.SLDPRT")
-        k.write(self.path("preview.bmp"), img.bmp(64, 48))
-        made = k.tool([os.path.join(k.BIN, "dmfixture.exe"), "create", k.windows_path(document),
-                       "--preview", k.windows_path(self.path("preview.bmp"))])
-        self.assertEqual(made.returncode, 0, made.stderr)
+        document = k.make_document(self.path("Signed.SLDPRT"), img.bmp(64, 48))
         ran = k.wine([program, "/T", k.windows_path(document)], timeout=60)
         self.assertEqual(ran.returncode, 0)
         self.assertIsNone(k.dialog(wait=0), "an error box is left")
