@@ -51,12 +51,25 @@ stop_prefix() {
   fi
 }
 
+# reg_add ARGS...: "wine reg add ARGS /f", tried up to three times: a reg
+# started while the server of the prefix is still coming up now and then
+# fails. The last failure's output is shown.
+reg_add() {
+  local attempt output
+  for attempt in 1 2 3; do
+    if output="$(timeout 60 "$WINE_LOADER" reg add "$@" /f 2>&1 </dev/null)"; then return 0; fi
+    [ "$attempt" = 3 ] || sleep 1
+  done
+  echo "prefix.sh: reg add $* failed: $output" >&2
+  return 1
+}
+
 set_dpi() {
   local dpi="$1"
   # shellcheck disable=SC1091
   source "$PREFIX/env.sh"
-  timeout 60 "$WINE_LOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-  timeout 60 "$WINE_LOADER" reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  reg_add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" >/dev/null
+  reg_add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" >/dev/null
   # Processes read the DPI when they start; a fresh server makes every later
   # process see the new value.
   timeout 30 "$WINE_SERVER" -k >/dev/null 2>&1 || true
@@ -175,11 +188,10 @@ source "$PREFIX/env.sh"
 timeout 180 "$WINE_LOADER" wineboot -i >/dev/null 2>&1
 timeout 60 "$WINE_SERVER" -w >/dev/null 2>&1 || true
 # Debian's Wine has no Tahoma; a condensed sans of similar width stands in.
-timeout 60 "$WINE_LOADER" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /t REG_SZ \
-  /d 'DejaVu Sans Condensed' /f >/dev/null 2>&1
+reg_add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /t REG_SZ /d 'DejaVu Sans Condensed' >/dev/null
 # No window manager runs on this screen: Wine places and unmaps every window
 # itself instead of waiting up to 2 s for a manager that never answers.
-timeout 60 "$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+reg_add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N >/dev/null
 set_dpi "$DPI"
 [ -z "$DOCMGR" ] || install_docmgr "$DOCMGR"
 echo "prefix.sh: $PREFIX ready on display :$DISPLAY_NUM at $DPI DPI${DOCMGR:+, Document Manager $DOCMGR}"
