@@ -9,6 +9,7 @@ Needs a prefix with the stand-in Document Manager 28."""
 import os
 import re
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -88,9 +89,13 @@ class ReleaseLicenceTest(k.WineTestCase):
                 env = dict(os.environ, **{ACCEPTED: accepted})
                 env.pop("KESTRUM_DOCMGR_FAULT", None)
                 if opens:
+                    started = time.monotonic()
                     ran = k.wine([program, "/T", k.windows_path(document)], timeout=60, env=env)
                     self.assertEqual(ran.returncode, 0)
+                    # An error box holds the program: it does not end at once.
+                    self.assertLess(time.monotonic() - started, 30, "the program did not end at once")
                     self.assertIsNone(k.dialog(wait=0), "an error box is left")
+                    self.assertTrue(os.path.exists(preview), "no preview written")
                     self.assertTrue(k.read(preview).startswith(JPEG_START))
                 else:
                     proc = self.launch(["/T", k.windows_path(document)], exe=program, env={ACCEPTED: accepted})
