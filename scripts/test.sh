@@ -106,7 +106,8 @@ else
   echo "no Wine prefix: the Windows tests were not run" | tee "$LOGS/win64-ctest.log"
 fi
 
-# The release built a second time in a copy of the tree: the same exe and package.
+# The release built twice, in two copies of the tree, with a made-up licence
+# string: the same exe and package, and the string nowhere else.
 step "release built twice (same bytes)"
 if [ "$win_built" = 1 ]; then
   bash tests/release/reproducible.sh 2>&1 | tee "$LOGS/reproducible.log"

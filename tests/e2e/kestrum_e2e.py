@@ -12,6 +12,7 @@ import sys
 import tempfile
 import time
 import unittest
+import zipfile
 
 import preview_images
 
@@ -257,6 +258,52 @@ def run_recorded(args, folder, timeout=60):
         elif kind == "exit":
             code = int(value)
     return forms, code
+
+
+class ReleaseCopy:
+    """A temporary copy of the source tree (tests/release/copy-tree.sh), in
+    which scripts/release.sh builds packages: the tree and the build folders
+    the tests use are left alone. remove() deletes it."""
+
+    def __init__(self):
+        self.folder = tempfile.mkdtemp(prefix="kestrum-release-copy-")
+        self.tree = os.path.join(self.folder, "tree")
+        os.mkdir(self.tree)
+        try:
+            subprocess.run(["bash", os.path.join(SOURCE, "tests", "release", "copy-tree.sh"), self.tree],
+                           check=True, timeout=600, stdout=subprocess.DEVNULL)
+        except BaseException:
+            self.remove()
+            raise
+        self.packages = os.path.join(self.tree, "build", "release")
+
+    def release(self, *args, timeout=1800):
+        """Runs release.sh with the arguments; the CompletedProcess, its
+        output and errors together as text in stdout. The package is dated
+        from the commit of the tree copied (the copy has no git)."""
+        date = subprocess.run(["git", "-C", SOURCE, "log", "-1", "--format=%ct"], capture_output=True, text=True,
+                              timeout=60).stdout.strip() or "1"
+        env = dict(os.environ, SOURCE_DATE_EPOCH=date)
+        return subprocess.run(["bash", os.path.join(self.tree, "scripts", "release.sh")] + list(args), env=env,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=timeout)
+
+    def package_names(self):
+        return sorted(name for name in os.listdir(self.packages) if name.endswith(".zip")) \
+            if os.path.isdir(self.packages) else []
+
+    def program(self, package, folder):
+        """KestrumHelper.exe taken out of the package (a file name in the
+        copy's build/release) into folder; its path."""
+        with zipfile.ZipFile(os.path.join(self.packages, package)) as archive:
+            archive.extract("KestrumHelper.exe", folder)
+        return os.path.join(folder, "KestrumHelper.exe")
+
+    def built_program(self):
+        """The program of the copy's release build, as built (before any signing)."""
+        return os.path.join(self.tree, "build", "release-win64", "bin", "KestrumHelper.exe")
+
+    def remove(self):
+        shutil.rmtree(self.folder, True)
 
 
 class DocmgrCalls:

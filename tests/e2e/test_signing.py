@@ -1,22 +1,28 @@
-"""The signed release: the package built with a throwaway self-signed
-code-signing certificate (made here with openssl) holds an Authenticode
-signature (SHA-256) whose digest matches the program, and the signed program
-still runs "/T". The chain is expected to be untrusted. No timestamp server
-is contacted. Needs a prefix with the stand-in Document Manager 28."""
+"""The signed release: scripts/release.sh --test-package, run in a temporary
+copy of the tree, with --sign and a throwaway self-signed code-signing
+certificate (made here with openssl), and --no-timestamp (there is no network
+here). The package holds an Authenticode signature (SHA-256) whose digest
+matches the program, and the signed program still runs "/T". The chain is
+expected to be untrusted. Signing without a timestamp is refused unless
+--no-timestamp is given. Needs a prefix with the stand-in Document Manager
+28."""
 
 import os
 import re
+import shutil
 import subprocess
 import sys
-import zipfile
+import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrum_e2e as k  # noqa: E402
 import preview_images as img  # noqa: E402
 
-BUILD = os.path.dirname(k.BIN)
 JPEG_START = bytes.fromhex("FFD8FF")
 PASSWORD = "throwaway-test-password"
+NO_TIMESTAMP_REFUSAL = ("release: --sign needs --timestamp URL: without a timestamp, Windows stops accepting the"
+                        " signature when the certificate expires; give --no-timestamp to sign without one all the"
+                        " same")
 
 
 def run(args, **kwargs):
@@ -24,6 +30,16 @@ def run(args, **kwargs):
 
 
 class SigningTest(k.WineTestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not (k.WINE and os.environ.get("WINEPREFIX")):
+            raise unittest.SkipTest("no Wine test prefix: run through scripts/test.sh")
+        cls.copy = k.ReleaseCopy()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.copy.remove()
+
     def setUp(self):
         super().setUp()
         self.folder = self.temp_folder("kestrum-signing-")
@@ -47,19 +63,17 @@ class SigningTest(k.WineTestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         return self.path("signer.pfx"), self.path("password.txt")
 
-    def package(self, *definitions):
-        """Packs the build's release with the given cpack settings into the
-        test folder; the CompletedProcess and the program taken out of it."""
-        out = self.path("package")
-        result = run(["cpack", "--config", os.path.join(BUILD, "CPackConfig.cmake"), "-B", out]
-                     + [argument for name_value in definitions for argument in ("-D", name_value)])
+    def package(self, *args):
+        """Builds a test package with release.sh and the given arguments in
+        the copy, whose package folder is emptied first; the CompletedProcess
+        and the program taken out of the package (None without one)."""
+        shutil.rmtree(self.copy.packages, True)
+        result = self.copy.release("--test-package", *args)
+        names = self.copy.package_names()
         program = None
         if result.returncode == 0:
-            names = [name for name in os.listdir(out) if name.endswith("-win64.zip")]
             self.assertEqual(len(names), 1, names)
-            with zipfile.ZipFile(os.path.join(out, names[0])) as archive:
-                archive.extract("KestrumHelper.exe", self.path("unpacked"))
-            program = self.path(os.path.join("unpacked", "KestrumHelper.exe"))
+            program = self.copy.program(names[0], self.path("unpacked"))
         return result, program
 
     def verify(self, program):
@@ -78,8 +92,10 @@ class SigningTest(k.WineTestCase):
 
     def test_signed_package(self):
         cert, password_file = self.certificate()
-        result, program = self.package("KESTRUM_SIGN_CERT=" + cert, "KESTRUM_SIGN_PASSWORD_FILE=" + password_file)
-        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        result, program = self.package("--sign", cert, "--password-file", password_file, "--no-timestamp")
+        self.assertEqual(result.returncode, 0, result.stdout[-4000:])
+        self.assertIn("release: KestrumHelper.exe is signed with %s, NOT timestamped (--no-timestamp): the signature"
+                      " ends with the certificate" % cert, result.stdout.splitlines())
 
         signatures, stored, calculated, algorithm, output = self.verify(program)
         self.assertEqual(signatures, 1, output)
@@ -91,7 +107,7 @@ class SigningTest(k.WineTestCase):
         self.assertIn("self-signed certificate", output)
         self.assertIn("Timestamp is not available", output)
         # The build's own program is left unsigned.
-        self.assertEqual(self.verify(os.path.join(k.BIN, "KestrumHelper.exe"))[0], 0)
+        self.assertEqual(self.verify(self.copy.built_program())[0], 0)
 
         # A changed byte in the signed program no longer matches the digest.
         data = bytearray(k.read(program))
@@ -110,31 +126,32 @@ class SigningTest(k.WineTestCase):
 
     def test_unsigned_package(self):
         result, program = self.package()
-        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        self.assertEqual(result.returncode, 0, result.stdout[-4000:])
+        self.assertIn("release: KestrumHelper.exe is NOT signed (no --sign given)", result.stdout.splitlines())
         self.assertEqual(self.verify(program)[0], 0)
-        self.assertTrue(k.read(program) == k.read(os.path.join(k.BIN, "KestrumHelper.exe")),
-                        "the packed program is not the build's")
+        self.assertTrue(k.read(program) == k.read(self.copy.built_program()), "the packed program is not the build's")
 
     def test_signing_failures_fail_the_package(self):
         cert, password_file = self.certificate()
         with open(self.path("wrong.txt"), "w") as handle:
             handle.write("not the password\n")
-        # (name, cpack settings, what the failure says)
+        # (name, release.sh arguments after --test-package, what the failure says)
         cases = [
-            ("missing_certificate", ["KESTRUM_SIGN_CERT=" + self.path("absent.pfx")], "is missing"),
-            ("wrong_password", ["KESTRUM_SIGN_CERT=" + cert, "KESTRUM_SIGN_PASSWORD_FILE=" + self.path("wrong.txt")],
+            ("no_timestamp_named", ["--sign", cert, "--password-file", password_file], NO_TIMESTAMP_REFUSAL),
+            ("missing_certificate", ["--sign", self.path("absent.pfx"), "--no-timestamp"],
+             "release: %s does not exist" % self.path("absent.pfx")),
+            ("wrong_password", ["--sign", cert, "--password-file", self.path("wrong.txt"), "--no-timestamp"],
              "Signing KestrumHelper.exe failed"),
-            ("missing_password_file", ["KESTRUM_SIGN_CERT=" + cert,
-                                       "KESTRUM_SIGN_PASSWORD_FILE=" + self.path("absent.txt")], "is missing"),
+            ("missing_password_file", ["--sign", cert, "--password-file", self.path("absent.txt"), "--no-timestamp"],
+             "release: %s does not exist" % self.path("absent.txt")),
         ]
-        for name, definitions, message in cases:
+        for name, args, message in cases:
             with self.subTest(name):
-                result, _ = self.package(*definitions)
+                result, _ = self.package(*args)
                 self.assertNotEqual(result.returncode, 0)
                 # CMake wraps its messages: compared with the lines joined.
-                self.assertIn(message, " ".join((result.stdout + result.stderr).decode("utf-8", "replace").split()))
-                out = self.path("package")
-                self.assertEqual([n for n in os.listdir(out) if n.endswith(".zip")] if os.path.isdir(out) else [], [])
+                self.assertIn(message, " ".join(result.stdout.split()))
+                self.assertEqual(self.copy.package_names(), [])
 
 
 if __name__ == "__main__":

@@ -1,12 +1,25 @@
 // The class object and the SwDMClassFactory object it makes.
 #include <new>
+#include <optional>
+#include <string>
 
 #include "call_log.h"
 #include "com_object.h"
+#include "environment_scope.h"
 #include "fault_injection.h"
 #include "standin_objects.h"
 
 namespace {
+
+const wchar_t* const cAcceptedLicenseVariable = L"KESTRUM_DOCMGR_ACCEPTED_LICENSE";
+
+bool LicenseAccepted(BSTR key) {
+    const std::optional<std::wstring> accepted = EnvironmentValue(cAcceptedLicenseVariable);
+    if (!accepted) return true;
+    // A BSTR carries its length; a null one is the empty string.
+    const std::wstring given = key ? std::wstring(key, ::SysStringLen(key)) : std::wstring();
+    return given == *accepted;
+}
 
 class TSwDMClassFactory final : public TComObject<ISwDMClassFactory> {
 public:
@@ -18,16 +31,17 @@ public:
         return Hand(nullptr, object);
     }
 
-    // Any license key is taken; it is neither kept nor shown. A refused key
-    // (fault "license") answers as the vendor's does: CLASS_E_NOTLICENSED and
-    // no object.
-    HRESULT STDMETHODCALLTYPE GetApplication(BSTR /*LicKey*/, ISwDMApplication** application) override {
+    // The license key is neither kept nor shown. Any key is taken unless
+    // KESTRUM_DOCMGR_ACCEPTED_LICENSE is set: then only the key it holds, to
+    // the character. A refused key (that way, or fault "license") answers as
+    // the vendor's does: CLASS_E_NOTLICENSED and no object.
+    HRESULT STDMETHODCALLTYPE GetApplication(BSTR LicKey, ISwDMApplication** application) override {
         LogCall("ClassFactory", 0, "GetApplication");
         if (!application) return E_POINTER;
         *application = nullptr;
         const HRESULT loaded = LoadApplicationDependencies();
         if (FAILED(loaded)) return loaded;
-        if (FaultActive(TFault::License)) return CLASS_E_NOTLICENSED;
+        if (!LicenseAccepted(LicKey) || FaultActive(TFault::License)) return CLASS_E_NOTLICENSED;
         if (FaultActive(TFault::Application)) return S_OK;
         *application = NewApplication();
         return *application ? S_OK : E_OUTOFMEMORY;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "bstr.h"
 #include "com_support.h"
 #include "document_errors.h"
+#include "docmgr_license.h"
 #include "document_manager.h"
 #include "errors.h"
 #include "os_error.h"
@@ -280,13 +282,69 @@ TEST(StandInCreation, ClassObjectIsAClassFactoryWhoseInstanceIsTheDocumentManage
     EXPECT_TRUE(CreateSwDMClassFactory());
 }
 
+// With KESTRUM_DOCMGR_ACCEPTED_LICENSE set, the stand-in takes that key only,
+// to the character, and refuses every other as the vendor's does.
+const wchar_t* const cAcceptedLicenseVariable = L"KESTRUM_DOCMGR_ACCEPTED_LICENSE";
+
+struct LicenseCase {
+    const char* name;
+    std::optional<std::wstring> accepted;  // none: the setting is absent
+    const wchar_t* key;
+    bool taken;
+};
+void PrintTo(const LicenseCase& c, std::ostream* os) { *os << c.name; }
+
+class StandInLicense : public testing::TestWithParam<LicenseCase> {};
+
+TEST_P(StandInLicense, TakesOnlyTheAcceptedKey) {
+    const TEnvironmentScope accepted(cAcceptedLicenseVariable, GetParam().accepted);
+    const ComPtr<ISwDMClassFactory> classFactory = CreateSwDMClassFactory();
+    ASSERT_TRUE(classFactory);
+    const TBstr key(GetParam().key);
+    ComPtr<ISwDMApplication> application;
+    const HRESULT result = classFactory->GetApplication(key.Get(), application.GetAddressOf());
+    if (GetParam().taken) {
+        EXPECT_EQ(result, S_OK);
+        EXPECT_TRUE(application);
+    } else {
+        EXPECT_EQ(result, CLASS_E_NOTLICENSED);
+        EXPECT_FALSE(application);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, StandInLicense,
+    testing::Values(LicenseCase{"NoSettingTakesAnyKey", std::nullopt, L"beliebig", true},
+                    LicenseCase{"NoSettingTakesTheEmptyKey", std::nullopt, L"", true},
+                    LicenseCase{"SameKeyTaken", L"Firma:swdocmgr-1,\u00e4\"\\;$", L"Firma:swdocmgr-1,\u00e4\"\\;$", true},
+                    LicenseCase{"OtherKeyRefused", L"Firma:abc", L"Firma:abd", false},
+                    LicenseCase{"KeyOneShortRefused", L"Firma:abc", L"Firma:ab", false},
+                    LicenseCase{"KeyOneLongerRefused", L"Firma:abc", L"Firma:abcd", false},
+                    LicenseCase{"OtherCaseRefused", L"Firma:abc", L"FIRMA:ABC", false},
+                    LicenseCase{"EmptyKeyRefused", L"Firma:abc", L"", false},
+                    LicenseCase{"EmptySettingTakesTheEmptyKeyOnly", L"", L"", true},
+                    LicenseCase{"EmptySettingRefusesAnyOther", L"", L"Firma:abc", false}),
+    TParamName());
+
 // ---- Opening a document for an operation -----------------------------------
 
-TEST(OpenDocument, RefusedLicenseKeyNamesTheDocumentAndThePlatformsReason) {
+// The license key refused, by the fault or because the stand-in wants a key
+// that is not the program's.
+struct LicenseRefusalCase {
+    const char* name;
+    const wchar_t* fault;
+    std::optional<std::wstring> accepted;
+};
+void PrintTo(const LicenseRefusalCase& c, std::ostream* os) { *os << c.name; }
+
+class OpenDocumentLicense : public testing::TestWithParam<LicenseRefusalCase> {};
+
+TEST_P(OpenDocumentLicense, RefusedKeyNamesTheDocumentAndThePlatformsReason) {
     TTempFolder folder;
     const std::wstring path = folder.File(L"Teil1.sldprt");
     WriteDocument(path, swDmDocumentPart, {});
-    const TFaultScope fault(L"license");
+    const TFaultScope fault(GetParam().fault);
+    const TEnvironmentScope accepted(cAcceptedLicenseVariable, GetParam().accepted);
     try {
         TSwDMOpenDocument document(path, true);
         ADD_FAILURE() << "no failure";
@@ -297,6 +355,13 @@ TEST(OpenDocument, RefusedLicenseKeyNamesTheDocumentAndThePlatformsReason) {
         EXPECT_EQ(e.Message().find(L"Fehlercode"), std::wstring::npos) << Utf8Text(e.Message());
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, OpenDocumentLicense,
+    testing::Values(LicenseRefusalCase{"Fault", L"license", std::nullopt},
+                    LicenseRefusalCase{"StandInWantsAnotherKey", nullptr,
+                                       std::wstring(L"not the program's ") + cSwDMLicense}),
+    TParamName());
 
 // The read-only open is honoured: a document another process holds open for
 // writing opens for reading, but not for writing.
