@@ -3,6 +3,7 @@
 
 #include "call_log.h"
 #include "com_object.h"
+#include "crashes.h"
 #include "fault_injection.h"
 #include "standin_objects.h"
 
@@ -29,6 +30,7 @@ public:
         if (FAILED(loaded)) return loaded;
         if (FaultActive(TFault::License)) return CLASS_E_NOTLICENSED;
         if (FaultActive(TFault::Application)) return S_OK;
+        InstallSilentFilterWhenAsked();
         *application = NewApplication();
         return *application ? S_OK : E_OUTOFMEMORY;
     }
