@@ -19,6 +19,9 @@ namespace {
 const UINT_PTR cCloseTimerId = 1;
 const UINT cCloseTimerInterval = 36000;  // ms, from the form's design
 const UINT cResultDisplayInterval = 1500;  // ms the property result stays on screen
+
+// Whether the form's close timer will end the program.
+bool CloseTimerArmed() { return frmMain && frmMain->CloseTimer.Enabled(); }
 }  // namespace
 
 TFormOperations ProgramOperations() {
@@ -131,12 +134,16 @@ void TfrmMain::ShowStatusText(const std::wstring& text) { fWindow->ShowStatusTex
 void TfrmMain::PlaceWindow() { fWindow->Place(); }
 
 int RunProgram(const TFormOperations& operations) {
-    // First of all: a fault that nothing handles ends in our own box. The
-    // library search order stays as Windows sets it: the Document Manager and
-    // the libraries it loads later were built for it, and a program started by
-    // "/O" inherits it.
-    InstallCrashFilter();
+    // Windows takes a window that has not answered for 5 s for hung and lets
+    // the user close the program; a Document Manager save on a slow share can
+    // take that long, and closing the program then would cut the save short.
+    ::DisableProcessWindowsGhosting();
     try {
+        // First of all: a fault that nothing handles ends in our own box. The
+        // library search order stays as Windows sets it: the Document Manager
+        // and the libraries it loads later were built for it, and a program
+        // started by "/O" inherits it.
+        InstallCrashFilter(&CloseTimerArmed);
         TApplication application;
         application.Initialize();
         TfrmMain form(operations);

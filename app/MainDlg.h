@@ -71,7 +71,8 @@ extern TfrmMain* frmMain;
 
 // The program from start to end: the application with COM on this thread, the
 // one form with the given operations, the message loop. Exit code 0 for every
-// end but a failure outside the handlers or a structured exception that
-// nothing handles (a fault anywhere in the process), which show the
-// "Anwendungsfehler" box and give 1.
+// end (a fault on this thread inside a handler included: it is reported like
+// any failure of the handler) but a failure outside the handlers, a fault
+// outside them or on another thread, and a stack overflow, which show the
+// "Anwendungsfehler" box and give 1 (crash_filter.h).
 int RunProgram(const TFormOperations& operations);

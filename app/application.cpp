@@ -2,9 +2,12 @@
 
 #include <objbase.h>
 
+#include <atomic>
+
 #include "com_support.h"
 #include "error_text.h"
 #include "failure_text.h"
+#include "message_box.h"
 #include "module_path.h"
 #include "os_error.h"
 #include "paths.h"
@@ -15,6 +18,11 @@ TApplication* Application = nullptr;
 namespace {
 
 const wchar_t* const cAppWindowClass = L"TApplication";
+
+// The thread that ran the latest handler, and how many handlers it runs now
+// (a handler's box runs the timer's handler inside).
+std::atomic<DWORD> gHandlerThread{0};
+std::atomic<int> gHandlerDepth{0};
 
 std::wstring LowerCase(const std::wstring& text) {
     std::wstring lower = text;
@@ -60,6 +68,10 @@ LRESULT CALLBACK TApplication::WndProc(HWND window, UINT message, WPARAM wParam,
 
 void TApplication::Run(const std::function<void()>& showMainForm) {
     showMainForm();
+    RunMessageLoop();
+}
+
+void TApplication::RunMessageLoop() {
     MSG msg;
     while (!fTerminated) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
@@ -92,10 +104,28 @@ void TApplication::ProcessMessages() {
 void TApplication::HandleException(std::exception_ptr failure) {
     const TFailureText text = DescribeFailure(failure);
     if (text.Silent) return;
+    ShowErrorBox(text.Message);
+}
+
+void TApplication::ShowErrorBox(const std::wstring& message) {
     HWND owner = ::GetActiveWindow();
     if (!owner) owner = Handle();
-    ::MessageBoxW(owner, WithFinalDot(text.Message).c_str(), fTitle.c_str(), MB_OK | MB_ICONSTOP);
+    UINT type = MB_OK | MB_ICONSTOP;
+    // A box whose owner is not on screen (the hidden application window)
+    // could open behind the main product's window, unseen while the program
+    // waits for it.
+    if (!::IsWindowVisible(owner)) type |= MB_TOPMOST;
+    ShowMessageBox(owner, WithFinalDot(message).c_str(), fTitle.c_str(), type);
 }
+
+THandlerMark::THandlerMark() noexcept {
+    gHandlerThread = ::GetCurrentThreadId();
+    ++gHandlerDepth;
+}
+
+THandlerMark::~THandlerMark() { --gHandlerDepth; }
+
+bool THandlerMark::Inside() noexcept { return gHandlerDepth > 0 && gHandlerThread == ::GetCurrentThreadId(); }
 
 void ShowApplicationError(std::exception_ptr failure) {
     const TFailureText text = DescribeFailure(failure);
@@ -108,5 +138,6 @@ void ShowApplicationError(std::exception_ptr failure) {
 void ShowApplicationError(const std::wstring& className, const std::wstring& moduleName, std::uint64_t address,
                           const std::wstring& message) {
     const std::wstring text = ApplicationErrorText(className, moduleName, address, message);
-    ::MessageBoxW(nullptr, text.c_str(), L"Anwendungsfehler", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    // No owner: kept above the main product's window, where it is seen.
+    ShowMessageBox(nullptr, text.c_str(), L"Anwendungsfehler", MB_OK | MB_ICONSTOP | MB_TASKMODAL | MB_TOPMOST);
 }

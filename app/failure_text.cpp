@@ -46,6 +46,13 @@ TFailureText DescribeStructuredException(std::uint32_t code) {
     return text;
 }
 
+std::wstring HandlerFaultMessage(std::uint32_t code, std::uint64_t address, const std::wstring& moduleName) {
+    const std::wstring exception = code == cAccessViolation
+                                       ? std::wstring(L"Zugriffsverletzung")
+                                       : L"Externe Exception " + HexText(code, 8, /*upperCase=*/true);
+    return exception + L" bei Adresse " + HexText(address, 16, /*upperCase=*/true) + L" in Modul " + moduleName;
+}
+
 std::wstring FaultModuleName(const std::wstring& modulePath) {
     return modulePath.empty() ? std::wstring(L"(unbekannt)") : ExtractFileName(modulePath);
 }

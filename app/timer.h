@@ -16,6 +16,7 @@ public:
     void SetEnabled(bool enabled);
     void SetInterval(UINT interval);
     UINT_PTR Id() const noexcept { return fId; }
+    bool Enabled() const noexcept { return fEnabled; }
 
     std::function<void()> OnTimer;
 

@@ -6,6 +6,7 @@
 #include "document_errors.h"
 #include "document_type.h"
 #include "errors.h"
+#include "exception_filter.h"
 #include "os_error.h"
 
 using Microsoft::WRL::ComPtr;
@@ -14,6 +15,8 @@ ComPtr<ISwDMClassFactory> CreateSwDMClassFactory() {
     // CoCreateInstance asks the class object (an IClassFactory) for an
     // instance; the instance answers ISwDMClassFactory.
     const ComPtr<IUnknown> instance = CreateComObject(CLSID_SwDMClassFactory);
+    // Loading the library may have put in a crash filter of its own.
+    RestoreProgramExceptionFilter();
     return InterfaceCast<ISwDMClassFactory>(instance.Get());
 }
 
@@ -21,6 +24,8 @@ ComPtr<ISwDMApplication> GetSwDMApplication(ISwDMClassFactory& classFactory, HRE
     const TBstr licenseKey(cSwDMLicense);
     ComPtr<ISwDMApplication> application;
     result = classFactory.GetApplication(licenseKey.Get(), application.GetAddressOf());
+    // So may the making of the application object.
+    RestoreProgramExceptionFilter();
     if (FAILED(result)) application.Reset();
     return application;
 }

@@ -11,12 +11,14 @@
 // An instance of SwDMClassFactory, in-process or local server, as
 // ISwDMClassFactory. Raises EOleSysError (system text or "OLE-Fehler %.8x",
 // ", ClassID: " and the class identifier) when it cannot be created, and
-// EIntfCastError when it refuses ISwDMClassFactory.
+// EIntfCastError when it refuses ISwDMClassFactory. The program's filter for
+// unhandled structured exceptions is put back once the object is made.
 Microsoft::WRL::ComPtr<ISwDMClassFactory> CreateSwDMClassFactory();
 
 // The application object for this program's license key; null when the
 // Document Manager gives none, with GetApplication's result in result (a
-// refused key: CLASS_E_NOTLICENSED).
+// refused key: CLASS_E_NOTLICENSED). The program's filter for unhandled
+// structured exceptions is put back once GetApplication returns.
 Microsoft::WRL::ComPtr<ISwDMApplication> GetSwDMApplication(ISwDMClassFactory& classFactory, HRESULT& result);
 
 // Opens the document at path with the type code of its extension; writing

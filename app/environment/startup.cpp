@@ -3,6 +3,7 @@
 #include "docmgr_install.h"
 #include "environment_rules.h"
 #include "file_tests.h"
+#include "message_box.h"
 #include "FileVersionInfo.h"
 #include "run_as_admin.h"
 
@@ -34,8 +35,10 @@ TStartupOutcome PrepareEnvironment(const TStartupFields& fields, TRegOpenKey ope
         libraryVersion = versionInfo.FileVersionNumber().V1;
     }
     if (libraryVersion > cHighestDocMgrVersion) {
-        ::MessageBoxW(nullptr, VersionMessageText().c_str(), cVersionMessageCaption,
-                      MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
+        // No owner and nothing of ours on screen yet: topmost, or it could
+        // open behind the main product's window, unseen while we wait.
+        ShowMessageBox(nullptr, VersionMessageText().c_str(), cVersionMessageCaption,
+                       MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_TOPMOST);
         return TStartupOutcome::DocMgrTooNew;
     }
 

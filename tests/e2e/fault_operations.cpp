@@ -2,7 +2,9 @@
 // program run and error handling, with operations that fail or report counts
 // as the environment asks.
 //   KESTRUM_FAULT_MESSAGE  the operation raises a failure with this message
-//   KESTRUM_FAULT_KIND     "abort" raises the silent kind instead
+//   KESTRUM_FAULT_KIND     "abort" raises the silent kind instead; "access"
+//                          writes through a null pointer (an access violation
+//                          in the program itself)
 //   KESTRUM_FAULT_COUNTS   "NEW,UPDATED": the property update reports these
 #include <windows.h>
 
@@ -22,9 +24,16 @@ bool ReadVariable(const wchar_t* name, std::wstring& value) {
     return true;
 }
 
+// Pointer and target are volatile: the store stays, as it is.
+void WriteThroughNullPointer() {
+    volatile int* volatile nowhere = nullptr;
+    *nowhere = 1;
+}
+
 void FailWhenAsked() {
     std::wstring kind, message;
     if (ReadVariable(L"KESTRUM_FAULT_KIND", kind) && kind == L"abort") throw EAbort();
+    if (kind == L"access") WriteThroughNullPointer();
     if (ReadVariable(L"KESTRUM_FAULT_MESSAGE", message)) {
         // Escapes written as \r and \n stand for the control characters.
         std::wstring text;

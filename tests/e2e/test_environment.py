@@ -79,6 +79,8 @@ class EnvironmentTest(k.DocmgrChangingTestCase):
         self.assertIsNotNone(found, "no version message")
         box, children = found
         self.assertEqual(box.text, "Informationen")
+        # Nothing of the program is on screen to keep it in sight.
+        self.assertTrue(box.exstyle & k.WS_EX_TOPMOST, "the box can open behind other windows")
         texts = [c.text for c in children if c.cls == "Static" and c.ctrl_id == 0xFFFF]
         self.assertEqual(texts, [VERSION_TEXT])
         self.assertEqual(len(VERSION_TEXT), 180)
@@ -120,6 +122,8 @@ class EnvironmentTest(k.DocmgrChangingTestCase):
         self.assertEqual(box.text, "Kestrumhelper")
         texts = [c.text for c in children if c.cls == "Static" and c.ctrl_id == 0xFFFF]
         self.assertEqual(texts, ["Verzeichnis kann nicht erstellt werden."])
+        # Owned by the hidden application window, which keeps nothing in sight.
+        self.assertTrue(box.exstyle & k.WS_EX_TOPMOST, "the box can open behind other windows")
         self.assertIsNotNone(k.wait_status_window(text=REFERENCE_TEXT), "the command did not run")
 
 

@@ -80,7 +80,8 @@ class ErrorBoxTest(k.WineTestCase):
         # "/T" fails with its status text on screen: the status window is the
         # active one and owns the box, which stays above it (a topmost
         # owner's boxes are topmost too). "/O" fails before its window comes
-        # on screen: nothing is active, the hidden application window owns it.
+        # on screen: nothing is active, the hidden application window owns it
+        # and the box is made topmost.
         cases = [("StatusWindowActive", ["/T", r"C:\Docs\Part1.sldprt"], "TfrmMain"),
                  ("NothingActive", ["/O", r"C:\Tools\app.exe", r"C:\Docs\a.pdf"], "TApplication")]
         for name, args, owner_class in cases:
@@ -112,6 +113,8 @@ class ErrorBoxTest(k.WineTestCase):
         else:
             self.assertFalse(owner.visible, owner)
             self.assertFalse(status[0].visible, "the status window was already on screen")
+            # A hidden owner keeps nothing in sight: the box is topmost itself.
+            self.assertTrue(box.exstyle & k.WS_EX_TOPMOST, "the box can open behind other windows")
 
     def test_silent_failure_shows_no_box(self):
         self.launch_fault(["/T", r"C:\Docs\Part1.sldprt"], KESTRUM_FAULT_KIND="abort")

@@ -179,6 +179,35 @@ INSTANTIATE_TEST_SUITE_P(
         FaultModuleCase{"NoModule", L"", L"(unbekannt)"}),
     TParamName());
 
+struct HandlerFaultCase {
+    const char* name;
+    std::uint32_t code;
+    std::uint64_t address;
+    std::wstring moduleName;
+    std::wstring shown;  // as the error box shows it, with the final dot
+};
+
+class HandlerFaultMessageTest : public testing::TestWithParam<HandlerFaultCase> {};
+
+TEST_P(HandlerFaultMessageTest, ExceptionAddressAndModule) {
+    EXPECT_EQ(WithFinalDot(HandlerFaultMessage(GetParam().code, GetParam().address, GetParam().moduleName)),
+              GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HandlerFaultMessageTest,
+    testing::Values(
+        HandlerFaultCase{"AccessViolationByName", 0xC0000005, 0x7FF812345678, L"swdocumentmgr.dll",
+                         L"Zugriffsverletzung bei Adresse 00007FF812345678 in Modul swdocumentmgr.dll."},
+        HandlerFaultCase{"OtherByCode", 0xC0000094, 0x1000, L"KestrumHelper.exe",
+                         L"Externe Exception C0000094 bei Adresse 0000000000001000 in Modul KestrumHelper.exe."},
+        HandlerFaultCase{"StackOverflowByCode", 0xC00000FD, 0xFFFFFFFFFFFFFFFF, L"swdocumentmgr.dll",
+                         L"Externe Exception C00000FD bei Adresse FFFFFFFFFFFFFFFF in Modul swdocumentmgr.dll."},
+        // A module name ending in a closing parenthesis takes no dot.
+        HandlerFaultCase{"NoModule", 0xC0000005, 0, L"(unbekannt)",
+                         L"Zugriffsverletzung bei Adresse 0000000000000000 in Modul (unbekannt)"}),
+    TParamName());
+
 TEST(StructuredExceptionBoxTest, ClassModuleAddressAndCode) {
     const TFailureText text = DescribeStructuredException(0xC0000005);
     EXPECT_EQ(ApplicationErrorText(text.ClassName, FaultModuleName(L"C:\\x\\swdocumentmgr.dll"), 0x7FF812345678,

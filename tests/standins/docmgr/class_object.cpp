@@ -5,6 +5,7 @@
 
 #include "call_log.h"
 #include "com_object.h"
+#include "crashes.h"
 #include "environment_scope.h"
 #include "fault_injection.h"
 #include "standin_objects.h"
@@ -43,6 +44,7 @@ public:
         if (FAILED(loaded)) return loaded;
         if (!LicenseAccepted(LicKey) || FaultActive(TFault::License)) return CLASS_E_NOTLICENSED;
         if (FaultActive(TFault::Application)) return S_OK;
+        InstallSilentFilterWhenAsked();
         *application = NewApplication();
         return *application ? S_OK : E_OUTOFMEMORY;
     }

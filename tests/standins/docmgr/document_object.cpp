@@ -7,6 +7,7 @@
 #include "bstr.h"
 #include "call_log.h"
 #include "com_object.h"
+#include "crashes.h"
 #include "fault_injection.h"
 #include "standin_objects.h"
 
@@ -19,14 +20,6 @@ const long cDefaultHimetricWidth = 2540;
 const long cDefaultHimetricHeight = 1270;
 
 const char* const cInterfaceName = "Document";
-
-// The fault "crash": a store through a null pointer, as a faulty library
-// makes it. Pointer and target are volatile, so the compiler can neither drop
-// the store nor replace it by a trap of another kind.
-void WriteThroughNullPointer() {
-    volatile int* volatile nowhere = nullptr;
-    *nowhere = 1;
-}
 
 // A slot of the vendor's layout that the stand-in does not build.
 #define STANDIN_NOT_BUILT(slot, name) \
@@ -188,7 +181,7 @@ public:
         *Picture = nullptr;
         *Result = swDmPreviewErrorNoPreview;
         if (fClosed) return E_UNEXPECTED;
-        if (FaultActive(TFault::Crash)) WriteThroughNullPointer();
+        CrashWhenAsked();
         if (FaultActive(TFault::Preview)) return E_FAIL;
         if (FaultActive(TFault::NotPicture)) return HandOut(NewNonPicture(), Result, Picture);
         if (FaultActive(TFault::EmptyPicture)) return HandOut(EmptyPicture(), Result, Picture);

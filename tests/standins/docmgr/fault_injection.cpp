@@ -21,6 +21,9 @@ const wchar_t* FaultName(TFault fault) {
         case TFault::Add: return L"add";
         case TFault::EmptyPicture: return L"emptypicture";
         case TFault::Crash: return L"crash";
+        case TFault::CrashOverflow: return L"crash-overflow";
+        case TFault::CrashThread: return L"crash-thread";
+        case TFault::CrashFilter: return L"crash-filter";
     }
     return L"";
 }

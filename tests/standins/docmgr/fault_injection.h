@@ -17,8 +17,15 @@
 //                 nonzero size
 //   crash         GetPreviewBitmap writes through a null pointer: an access
 //                 violation inside this library that nothing here handles
+//   crash-overflow  GetPreviewBitmap recurses without end: a stack overflow
+//   crash-thread  GetPreviewBitmap makes a thread of its own that writes
+//                 through a null pointer, and waits for it
+//   crash-filter  GetApplication puts in an unhandled-exception filter that
+//                 ends the process silently (exit code 2), and
+//                 GetPreviewBitmap writes through a null pointer
 // The variable is read at every step, so a test may change it at any time.
 
-enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add, EmptyPicture, Crash };
+enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add, EmptyPicture, Crash,
+                    CrashOverflow, CrashThread, CrashFilter };
 
 bool FaultActive(TFault fault);

@@ -1,0 +1,14 @@
+#pragma once
+// The faults that crash, as a faulty library makes them: structured
+// exceptions that nothing in the library handles (see fault_injection.h for
+// the names that switch them on).
+
+// Raises the crash asked for by "crash", "crash-overflow" or "crash-thread",
+// and the fault of "crash-filter"; returns when none of them is asked for.
+void CrashWhenAsked();
+
+// For "crash-filter": puts in an unhandled-exception filter of the library's
+// own, which ends the process silently (exit code cSilentFilterExitCode).
+void InstallSilentFilterWhenAsked();
+
+const unsigned cSilentFilterExitCode = 2;
