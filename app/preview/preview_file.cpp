@@ -26,11 +26,12 @@ std::vector<std::uint8_t> EncodeBitmap(const TScreenBitmap& bitmap) {
     throw EFCreateError(ExpandFileName(FileName), SysErrorMessage(error));
 }
 
-// Another program has the file open (or a range of it locked): virus
-// scanners, indexers and sync clients do so for a moment right after a file
-// was written.
+// Another program has the file open (or a range of it locked), or keeps a
+// view of it mapped after closing its handle, which forbids emptying it:
+// virus scanners, indexers, thumbnailers and sync clients do so for a moment
+// right after a file was written.
 bool IsHeldByAnotherProgram(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_USER_MAPPED_FILE;
 }
 
 // Opens the preview for reading and writing, shared with nobody, created when

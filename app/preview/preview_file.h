@@ -12,8 +12,8 @@
 // file in place: created when missing, emptied when present (it keeps its
 // identity, security settings and creation time), opened shared with nobody
 // and written with one write. A bitmap without pixels gives a file of length
-// 0. A preview that another program holds open for a moment (scanners,
-// indexers, sync clients) is waited for up to 2 s. A failed encoding leaves an
+// 0. A preview that another program holds open or mapped for a moment
+// (scanners, indexers, thumbnailers, sync clients) is waited for up to 2 s. A failed encoding leaves an
 // existing preview as it was; so does a failed creation (read-only, held
 // longer, folder missing). A failed write leaves the file with length 0, never
 // part of a JPEG. Raises EJPEG, EOutOfResources (24-bit copy), EFCreateError

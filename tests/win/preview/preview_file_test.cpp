@@ -139,12 +139,25 @@ TEST_F(PreviewFileTest, FailedEncodingLeavesTheOldPreviewAsItWas) {
     EXPECT_FALSE(IsExistingFile(newName));
 }
 
-// An existing preview that another program holds open (whatever it shares)
-// or that is read-only. A hold of a moment is waited out and the new preview
-// written; a hold that lasts is waited for 2 s, a read-only preview not at
-// all. Then the creation fails with the preview's full path, the old preview
-// stays whole (and read-only) and nothing appears beside it.
-enum class THold { NoSharing, OthersMayRead, OthersMayDoAnything, ReadOnly };
+// An existing preview that another program holds open (whatever it shares),
+// of which it keeps only a mapped view (its handles closed, as scanners and
+// thumbnailers do), or that is read-only. A hold of a moment is waited out and
+// the new preview written; a hold that lasts is waited for 2 s, a read-only
+// preview not at all. Then the creation fails with the preview's full path,
+// the old preview stays whole (and read-only) and nothing appears beside it.
+enum class THold { NoSharing, OthersMayRead, OthersMayDoAnything, MappedView, ReadOnly };
+
+// A read-only view of the whole file, with the file and mapping handles
+// closed again: only the view holds the file.
+TMappedView MapAView(const std::wstring& path) {
+    const TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return TMappedView();
+    const TKernelHandle mapping(::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return TMappedView();
+    return TMappedView(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
+}
 
 // Held until the writer has given up.
 const int cHeldThroughout = -1;
@@ -164,6 +177,7 @@ TEST_P(HeldPreviewTest, IsWaitedForOrStaysWholeWithTheCreationError) {
     const HeldPreviewCase& c = GetParam();
     WriteTestFile(fileName, cOldPreview);
     TFileHandle held;
+    TMappedView view;
     switch (c.hold) {
         case THold::NoSharing:
             held.Reset(::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -178,6 +192,9 @@ TEST_P(HeldPreviewTest, IsWaitedForOrStaysWholeWithTheCreationError) {
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
             break;
+        case THold::MappedView:
+            view = MapAView(fileName);
+            break;
         case THold::ReadOnly:
             ASSERT_TRUE(::SetFileAttributesW(fileName.c_str(), FILE_ATTRIBUTE_READONLY));
             // Windows refuses to write a read-only file to everyone. Wine keeps
@@ -190,14 +207,15 @@ TEST_P(HeldPreviewTest, IsWaitedForOrStaysWholeWithTheCreationError) {
             break;
     }
     if (c.hold != THold::ReadOnly) {
-        ASSERT_TRUE(held);
+        ASSERT_TRUE(held || view) << "not held, error " << ::GetLastError();
     }
     // The other program lets go of the preview after a while.
     std::thread release;
     if (c.releasedAfterMs != cHeldThroughout) {
-        release = std::thread([&held, &c] {
+        release = std::thread([&held, &view, &c] {
             std::this_thread::sleep_for(std::chrono::milliseconds(c.releasedAfterMs));
             held.Reset();
+            view.Reset();
         });
     }
     const TScreenBitmap bitmap = FilledBitmap(8, 8, RGB(0, 0, 255));
@@ -220,6 +238,7 @@ TEST_P(HeldPreviewTest, IsWaitedForOrStaysWholeWithTheCreationError) {
     EXPECT_GE(took, c.minMs);
     EXPECT_LE(took, c.maxMs);
     held.Reset();
+    view.Reset();
     if (c.error == ERROR_SUCCESS) {
         EXPECT_EQ(ReadFileBytes(fileName), EncodeJpeg(bitmap.Bgr24Copy().Pixels()));
     } else {
@@ -238,11 +257,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         HeldPreviewCase{"HeldWithoutSharingForAMoment", THold::NoSharing, 300, ERROR_SUCCESS, 250, 1900},
         HeldPreviewCase{"HeldForWritingForAMoment", THold::OthersMayRead, 300, ERROR_SUCCESS, 250, 1900},
+        HeldPreviewCase{"MappedForOneAndAHalfSeconds", THold::MappedView, 1500, ERROR_SUCCESS, 1450, 2100},
         HeldPreviewCase{"HeldWithoutSharing", THold::NoSharing, cHeldThroughout, ERROR_SHARING_VIOLATION, 1950, 5000},
         HeldPreviewCase{"HeldForWritingOthersMayRead", THold::OthersMayRead, cHeldThroughout,
                         ERROR_SHARING_VIOLATION, 1950, 5000},
         HeldPreviewCase{"HeldSharingEverything", THold::OthersMayDoAnything, cHeldThroughout,
                         ERROR_SHARING_VIOLATION, 1950, 5000},
+        HeldPreviewCase{"Mapped", THold::MappedView, cHeldThroughout, ERROR_USER_MAPPED_FILE, 1950, 5000},
         HeldPreviewCase{"ReadOnly", THold::ReadOnly, cHeldThroughout, ERROR_ACCESS_DENIED, 0, 1000}),
     TParamName());
 
