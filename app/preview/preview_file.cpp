@@ -53,6 +53,18 @@ TFileHandle CreatePreviewFile(const std::wstring& FileName) {
     }
 }
 
+// Creates the preview, or empties it, when no JPEG could be made: the main
+// product then finds no preview rather than a stale picture of an older
+// state of the document. Best effort: it runs on the way out of the failed
+// encoding, whose failure is the one reported; a preview that cannot be
+// opened stays as it was.
+void EmptyPreviewFile(const std::wstring& FileName) noexcept {
+    try {
+        CreatePreviewFile(FileName);
+    } catch (...) {
+    }
+}
+
 // Cuts the open file back to length 0. Best effort: it runs on the way out of
 // a failed write, whose failure is the one reported.
 void CutToLengthZero(HANDLE file) noexcept {
@@ -88,9 +100,15 @@ void WriteFileBytes(HANDLE file, const std::vector<std::uint8_t>& bytes, const s
 }
 
 void WritePreviewFile(const std::wstring& FileName, const TScreenBitmap& bitmap) {
-    // Encoded before the file is touched: a failed encoding leaves an
-    // existing preview whole.
-    const std::vector<std::uint8_t> jpeg = EncodeBitmap(bitmap);
+    // Encoded before the file is opened, which then stays shared with nobody
+    // only for the write.
+    std::vector<std::uint8_t> jpeg;
+    try {
+        jpeg = EncodeBitmap(bitmap);
+    } catch (...) {
+        EmptyPreviewFile(FileName);
+        throw;
+    }
     const TFileHandle file = CreatePreviewFile(FileName);
     try {
         WriteFileBytes(file.Get(), jpeg, FileName);

@@ -4,7 +4,9 @@ extreme preview pictures, the stand-in's refusals at every step and a full
 disk. Every case checks three things: the program reports the failure in its
 error box or does its work; it ends by itself with exit code 0; and on every
 failure before the document is saved or the preview file is written, the
-document's bytes and an existing preview file's bytes stay as they were.
+document's bytes and an existing preview file's bytes stay as they were
+(except that a picture of which no JPEG can be made leaves the preview
+emptied).
 
 A failing run keeps its window until its 36-second close timer ends it. The
 failing cases of a test therefore run first; their boxes are pressed and the
@@ -435,16 +437,18 @@ class PathTest(BadInputTestCase):
 class PreviewTest(BadInputTestCase):
     def test_each_picture_gives_its_preview_or_its_failure_is_reported(self):
         old = b"old preview " * 1000
-        # Encoding fails before the preview is touched: the old preview stays.
-        # (A held, read-only or full preview: PreviewInPlaceTest.)
+        # No JPEG can be made: the old preview is emptied in place, so that
+        # the main product shows no stale picture. (A held, read-only or full
+        # preview: PreviewInPlaceTest.)
         wide = self.document(self.path("Breit.sldprt"), preview=metafile(65501, 96))
         write(wide + "KS", old)
-        stored = read(wide)
+        stored, inode = read(wide), os.stat(wide + "KS").st_ino
         with self.subTest("WiderThanJpegAllows"):
             names = sorted(os.listdir(self.folder))
             text = self.fail_run(["/T", windows_path(wide)], PREVIEW_TEXT)
             self.assertEqual(text, "JPEG-Fehler #41.")
-            self.assertEqual(read(wide + "KS"), old, "the old preview was changed")
+            self.assertEqual(os.path.getsize(wide + "KS"), 0, "the old preview was left")
+            self.assertEqual(os.stat(wide + "KS").st_ino, inode, "another file took the preview's place")
             self.assertEqual(read(wide), stored, "the document was changed")
             self.assertEqual(sorted(os.listdir(self.folder)), names, "a file was left in the folder")
 

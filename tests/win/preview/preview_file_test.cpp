@@ -120,24 +120,75 @@ TEST_F(PreviewFileTest, RelativeNameIsWrittenInTheCurrentFolder) {
     ExpectOnlyThePreview();
 }
 
-TEST_F(PreviewFileTest, FailedEncodingLeavesTheOldPreviewAsItWas) {
+// A picture the JPEG library refuses (wider than 65500 pixels): the failure
+// is the library's, and the preview has length 0 by then, in place of an old
+// one or new; a preview that cannot be opened (its folder missing, or held
+// past the wait) stays as it was, and the library's failure is still the one
+// raised.
+enum class TEncodingTarget { ExistingPreview, NoPreview, FolderMissing, HeldThroughout };
+
+struct FailedEncodingCase {
+    const char* name;
+    TEncodingTarget target;
+};
+void PrintTo(const FailedEncodingCase& c, std::ostream* os) { *os << c.name; }
+
+class FailedEncodingTest : public PreviewFileTest, public testing::WithParamInterface<FailedEncodingCase> {};
+
+TEST_P(FailedEncodingTest, LeavesAPreviewOfLengthZeroOrTheOldOneWhenItCannotBeOpened) {
+    const FailedEncodingCase& c = GetParam();
     const TScreenBitmap tooWide = FilledBitmap(JPEG_MAX_DIMENSION + 1, 1, RGB(255, 0, 0));
     ASSERT_FALSE(tooWide.Empty());
-    WriteTestFile(fileName, cOldPreview);
+    const std::wstring target =
+        c.target == TEncodingTarget::FolderMissing ? folder.File(L"fehlt\\Teil1.sldprtKS") : fileName;
+    TFileHandle held;
+    if (c.target == TEncodingTarget::ExistingPreview || c.target == TEncodingTarget::HeldThroughout) {
+        WriteTestFile(fileName, cOldPreview);
+    }
+    const auto identity = c.target == TEncodingTarget::ExistingPreview ? FileIdentity(fileName)
+                                                                       : std::tuple<DWORD, DWORD, DWORD>();
+    if (c.target == TEncodingTarget::HeldThroughout) {
+        held.Reset(::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+        ASSERT_TRUE(held);
+    }
     try {
-        WritePreviewFile(fileName, tooWide);
+        WritePreviewFile(target, tooWide);
         ADD_FAILURE() << "no error raised";
     } catch (const EJPEG& e) {
         EXPECT_EQ(e.MessageNumber, JERR_IMAGE_TOO_BIG);
         EXPECT_EQ(e.Message(), L"JPEG-Fehler #" + std::to_wstring(static_cast<int>(JERR_IMAGE_TOO_BIG)));
+    } catch (const Exception& e) {
+        ADD_FAILURE() << "raised: " << e.what();
     }
-    EXPECT_EQ(ReadFileBytes(fileName), cOldPreview);
-    ExpectOnlyThePreview();
-
-    const std::wstring newName = folder.File(L"Neu.sldprtKS");
-    EXPECT_THROW(WritePreviewFile(newName, tooWide), EJPEG);
-    EXPECT_FALSE(IsExistingFile(newName));
+    held.Reset();
+    switch (c.target) {
+        case TEncodingTarget::ExistingPreview:
+            EXPECT_TRUE(ReadFileBytes(fileName).empty()) << "the old preview was left";
+            EXPECT_EQ(FileIdentity(fileName), identity) << "a new file took the preview's place";
+            ExpectOnlyThePreview();
+            break;
+        case TEncodingTarget::NoPreview:
+            ASSERT_TRUE(IsExistingFile(fileName)) << "no preview created";
+            EXPECT_TRUE(ReadFileBytes(fileName).empty());
+            ExpectOnlyThePreview();
+            break;
+        case TEncodingTarget::FolderMissing:
+            EXPECT_TRUE(NamesIn(folder.Path()).empty());
+            break;
+        case TEncodingTarget::HeldThroughout:
+            EXPECT_EQ(ReadFileBytes(fileName), cOldPreview);
+            ExpectOnlyThePreview();
+            break;
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, FailedEncodingTest,
+                         testing::Values(FailedEncodingCase{"ExistingPreview", TEncodingTarget::ExistingPreview},
+                                         FailedEncodingCase{"NoPreview", TEncodingTarget::NoPreview},
+                                         FailedEncodingCase{"FolderMissing", TEncodingTarget::FolderMissing},
+                                         FailedEncodingCase{"HeldThroughout", TEncodingTarget::HeldThroughout}),
+                         TParamName());
 
 // An existing preview that another program holds open (whatever it shares),
 // of which it keeps only a mapped view (its handles closed, as scanners and
