@@ -85,6 +85,7 @@ using TWindowHandle = TUniqueHandle<HWND, THandleTraits<HWND, &::DestroyWindow>>
 using TMemoryDC = TUniqueHandle<HDC, THandleTraits<HDC, &::DeleteDC>>;  // made with CreateCompatibleDC
 using TRegistryKey = TUniqueHandle<HKEY, THandleTraits<HKEY, &::RegCloseKey>>;
 using TLocalMemory = TUniqueHandle<HLOCAL, THandleTraits<HLOCAL, &::LocalFree>>;  // handed out with LocalAlloc
+using TMappedView = TUniqueHandle<void*, THandleTraits<void*, &::UnmapViewOfFile>>;  // made with MapViewOfFile
 
 // A device context taken with GetDC, given back with ReleaseDC.
 class TWindowDC {

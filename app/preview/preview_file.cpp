@@ -26,11 +26,12 @@ std::vector<std::uint8_t> EncodeBitmap(const TScreenBitmap& bitmap) {
     throw EFCreateError(ExpandFileName(FileName), SysErrorMessage(error));
 }
 
-// Another program has the file open (or a range of it locked): virus
-// scanners, indexers and sync clients do so for a moment right after a file
-// was written.
+// Another program has the file open (or a range of it locked), or keeps a
+// view of it mapped after closing its handle, which forbids emptying it:
+// virus scanners, indexers, thumbnailers and sync clients do so for a moment
+// right after a file was written.
 bool IsHeldByAnotherProgram(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_USER_MAPPED_FILE;
 }
 
 // Opens the preview for reading and writing, shared with nobody, created when
@@ -49,6 +50,18 @@ TFileHandle CreatePreviewFile(const std::wstring& FileName) {
             RaiseCreateError(FileName, error);
         }
         ::Sleep(cHeldPreviewRetryStep);
+    }
+}
+
+// Creates the preview, or empties it, when no JPEG could be made: the main
+// product then finds no preview rather than a stale picture of an older
+// state of the document. Best effort: it runs on the way out of the failed
+// encoding, whose failure is the one reported; a preview that cannot be
+// opened stays as it was.
+void EmptyPreviewFile(const std::wstring& FileName) noexcept {
+    try {
+        CreatePreviewFile(FileName);
+    } catch (...) {
     }
 }
 
@@ -87,9 +100,15 @@ void WriteFileBytes(HANDLE file, const std::vector<std::uint8_t>& bytes, const s
 }
 
 void WritePreviewFile(const std::wstring& FileName, const TScreenBitmap& bitmap) {
-    // Encoded before the file is touched: a failed encoding leaves an
-    // existing preview whole.
-    const std::vector<std::uint8_t> jpeg = EncodeBitmap(bitmap);
+    // Encoded before the file is opened, which then stays shared with nobody
+    // only for the write.
+    std::vector<std::uint8_t> jpeg;
+    try {
+        jpeg = EncodeBitmap(bitmap);
+    } catch (...) {
+        EmptyPreviewFile(FileName);
+        throw;
+    }
     const TFileHandle file = CreatePreviewFile(FileName);
     try {
         WriteFileBytes(file.Get(), jpeg, FileName);

@@ -12,12 +12,16 @@
 // file in place: created when missing, emptied when present (it keeps its
 // identity, security settings and creation time), opened shared with nobody
 // and written with one write. A bitmap without pixels gives a file of length
-// 0. A preview that another program holds open for a moment (scanners,
-// indexers, sync clients) is waited for up to 2 s. A failed encoding leaves an
-// existing preview as it was; so does a failed creation (read-only, held
-// longer, folder missing). A failed write leaves the file with length 0, never
-// part of a JPEG. Raises EJPEG, EOutOfResources (24-bit copy), EFCreateError
-// or EFWriteError, the last two with the preview's full path.
+// 0. A preview that another program holds open or mapped for a moment
+// (scanners, indexers, thumbnailers, sync clients) is waited for up to 2 s.
+// A failed encoding (a JPEG error, no 24-bit copy, no memory) still creates or
+// empties the file, so that it has length 0, before the failure is raised; a
+// preview that cannot be opened then stays as it was, and the encoding
+// failure is the one raised. A failed creation leaves an existing preview as
+// it was (read-only, held longer, folder missing). A failed write leaves the
+// file with length 0, never part of a JPEG. Raises EJPEG, EOutOfResources
+// (24-bit copy), std::bad_alloc, EFCreateError or EFWriteError, the last two
+// with the preview's full path.
 void WritePreviewFile(const std::wstring& FileName, const TScreenBitmap& bitmap);
 
 // Writes all bytes to the open file, one write for anything up to 1 GB; a

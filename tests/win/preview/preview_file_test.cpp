@@ -120,31 +120,95 @@ TEST_F(PreviewFileTest, RelativeNameIsWrittenInTheCurrentFolder) {
     ExpectOnlyThePreview();
 }
 
-TEST_F(PreviewFileTest, FailedEncodingLeavesTheOldPreviewAsItWas) {
+// A picture the JPEG library refuses (wider than 65500 pixels): the failure
+// is the library's, and the preview has length 0 by then, in place of an old
+// one or new; a preview that cannot be opened (its folder missing, or held
+// past the wait) stays as it was, and the library's failure is still the one
+// raised.
+enum class TEncodingTarget { ExistingPreview, NoPreview, FolderMissing, HeldThroughout };
+
+struct FailedEncodingCase {
+    const char* name;
+    TEncodingTarget target;
+};
+void PrintTo(const FailedEncodingCase& c, std::ostream* os) { *os << c.name; }
+
+class FailedEncodingTest : public PreviewFileTest, public testing::WithParamInterface<FailedEncodingCase> {};
+
+TEST_P(FailedEncodingTest, LeavesAPreviewOfLengthZeroOrTheOldOneWhenItCannotBeOpened) {
+    const FailedEncodingCase& c = GetParam();
     const TScreenBitmap tooWide = FilledBitmap(JPEG_MAX_DIMENSION + 1, 1, RGB(255, 0, 0));
     ASSERT_FALSE(tooWide.Empty());
-    WriteTestFile(fileName, cOldPreview);
+    const std::wstring target =
+        c.target == TEncodingTarget::FolderMissing ? folder.File(L"fehlt\\Teil1.sldprtKS") : fileName;
+    TFileHandle held;
+    if (c.target == TEncodingTarget::ExistingPreview || c.target == TEncodingTarget::HeldThroughout) {
+        WriteTestFile(fileName, cOldPreview);
+    }
+    const auto identity = c.target == TEncodingTarget::ExistingPreview ? FileIdentity(fileName)
+                                                                       : std::tuple<DWORD, DWORD, DWORD>();
+    if (c.target == TEncodingTarget::HeldThroughout) {
+        held.Reset(::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+        ASSERT_TRUE(held);
+    }
     try {
-        WritePreviewFile(fileName, tooWide);
+        WritePreviewFile(target, tooWide);
         ADD_FAILURE() << "no error raised";
     } catch (const EJPEG& e) {
         EXPECT_EQ(e.MessageNumber, JERR_IMAGE_TOO_BIG);
         EXPECT_EQ(e.Message(), L"JPEG-Fehler #" + std::to_wstring(static_cast<int>(JERR_IMAGE_TOO_BIG)));
+    } catch (const Exception& e) {
+        ADD_FAILURE() << "raised: " << e.what();
     }
-    EXPECT_EQ(ReadFileBytes(fileName), cOldPreview);
-    ExpectOnlyThePreview();
-
-    const std::wstring newName = folder.File(L"Neu.sldprtKS");
-    EXPECT_THROW(WritePreviewFile(newName, tooWide), EJPEG);
-    EXPECT_FALSE(IsExistingFile(newName));
+    held.Reset();
+    switch (c.target) {
+        case TEncodingTarget::ExistingPreview:
+            EXPECT_TRUE(ReadFileBytes(fileName).empty()) << "the old preview was left";
+            EXPECT_EQ(FileIdentity(fileName), identity) << "a new file took the preview's place";
+            ExpectOnlyThePreview();
+            break;
+        case TEncodingTarget::NoPreview:
+            ASSERT_TRUE(IsExistingFile(fileName)) << "no preview created";
+            EXPECT_TRUE(ReadFileBytes(fileName).empty());
+            ExpectOnlyThePreview();
+            break;
+        case TEncodingTarget::FolderMissing:
+            EXPECT_TRUE(NamesIn(folder.Path()).empty());
+            break;
+        case TEncodingTarget::HeldThroughout:
+            EXPECT_EQ(ReadFileBytes(fileName), cOldPreview);
+            ExpectOnlyThePreview();
+            break;
+    }
 }
 
-// An existing preview that another program holds open (whatever it shares)
-// or that is read-only. A hold of a moment is waited out and the new preview
-// written; a hold that lasts is waited for 2 s, a read-only preview not at
-// all. Then the creation fails with the preview's full path, the old preview
-// stays whole (and read-only) and nothing appears beside it.
-enum class THold { NoSharing, OthersMayRead, OthersMayDoAnything, ReadOnly };
+INSTANTIATE_TEST_SUITE_P(Cases, FailedEncodingTest,
+                         testing::Values(FailedEncodingCase{"ExistingPreview", TEncodingTarget::ExistingPreview},
+                                         FailedEncodingCase{"NoPreview", TEncodingTarget::NoPreview},
+                                         FailedEncodingCase{"FolderMissing", TEncodingTarget::FolderMissing},
+                                         FailedEncodingCase{"HeldThroughout", TEncodingTarget::HeldThroughout}),
+                         TParamName());
+
+// An existing preview that another program holds open (whatever it shares),
+// of which it keeps only a mapped view (its handles closed, as scanners and
+// thumbnailers do), or that is read-only. A hold of a moment is waited out and
+// the new preview written; a hold that lasts is waited for 2 s, a read-only
+// preview not at all. Then the creation fails with the preview's full path,
+// the old preview stays whole (and read-only) and nothing appears beside it.
+enum class THold { NoSharing, OthersMayRead, OthersMayDoAnything, MappedView, ReadOnly };
+
+// A read-only view of the whole file, with the file and mapping handles
+// closed again: only the view holds the file.
+TMappedView MapAView(const std::wstring& path) {
+    const TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return TMappedView();
+    const TKernelHandle mapping(::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return TMappedView();
+    return TMappedView(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
+}
 
 // Held until the writer has given up.
 const int cHeldThroughout = -1;
@@ -164,6 +228,7 @@ TEST_P(HeldPreviewTest, IsWaitedForOrStaysWholeWithTheCreationError) {
     const HeldPreviewCase& c = GetParam();
     WriteTestFile(fileName, cOldPreview);
     TFileHandle held;
+    TMappedView view;
     switch (c.hold) {
         case THold::NoSharing:
             held.Reset(::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -178,6 +243,9 @@ TEST_P(HeldPreviewTest, IsWaitedForOrStaysWholeWithTheCreationError) {
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
             break;
+        case THold::MappedView:
+            view = MapAView(fileName);
+            break;
         case THold::ReadOnly:
             ASSERT_TRUE(::SetFileAttributesW(fileName.c_str(), FILE_ATTRIBUTE_READONLY));
             // Windows refuses to write a read-only file to everyone. Wine keeps
@@ -190,14 +258,15 @@ TEST_P(HeldPreviewTest, IsWaitedForOrStaysWholeWithTheCreationError) {
             break;
     }
     if (c.hold != THold::ReadOnly) {
-        ASSERT_TRUE(held);
+        ASSERT_TRUE(held || view) << "not held, error " << ::GetLastError();
     }
     // The other program lets go of the preview after a while.
     std::thread release;
     if (c.releasedAfterMs != cHeldThroughout) {
-        release = std::thread([&held, &c] {
+        release = std::thread([&held, &view, &c] {
             std::this_thread::sleep_for(std::chrono::milliseconds(c.releasedAfterMs));
             held.Reset();
+            view.Reset();
         });
     }
     const TScreenBitmap bitmap = FilledBitmap(8, 8, RGB(0, 0, 255));
@@ -220,6 +289,7 @@ TEST_P(HeldPreviewTest, IsWaitedForOrStaysWholeWithTheCreationError) {
     EXPECT_GE(took, c.minMs);
     EXPECT_LE(took, c.maxMs);
     held.Reset();
+    view.Reset();
     if (c.error == ERROR_SUCCESS) {
         EXPECT_EQ(ReadFileBytes(fileName), EncodeJpeg(bitmap.Bgr24Copy().Pixels()));
     } else {
@@ -238,11 +308,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         HeldPreviewCase{"HeldWithoutSharingForAMoment", THold::NoSharing, 300, ERROR_SUCCESS, 250, 1900},
         HeldPreviewCase{"HeldForWritingForAMoment", THold::OthersMayRead, 300, ERROR_SUCCESS, 250, 1900},
+        HeldPreviewCase{"MappedForOneAndAHalfSeconds", THold::MappedView, 1500, ERROR_SUCCESS, 1450, 2100},
         HeldPreviewCase{"HeldWithoutSharing", THold::NoSharing, cHeldThroughout, ERROR_SHARING_VIOLATION, 1950, 5000},
         HeldPreviewCase{"HeldForWritingOthersMayRead", THold::OthersMayRead, cHeldThroughout,
                         ERROR_SHARING_VIOLATION, 1950, 5000},
         HeldPreviewCase{"HeldSharingEverything", THold::OthersMayDoAnything, cHeldThroughout,
                         ERROR_SHARING_VIOLATION, 1950, 5000},
+        HeldPreviewCase{"Mapped", THold::MappedView, cHeldThroughout, ERROR_USER_MAPPED_FILE, 1950, 5000},
         HeldPreviewCase{"ReadOnly", THold::ReadOnly, cHeldThroughout, ERROR_ACCESS_DENIED, 0, 1000}),
     TParamName());
 
