@@ -13,7 +13,7 @@ PACKAGES=(
   wine64 fonts-wine fonts-dejavu-extra xvfb xauth x11-apps netpbm
   nasm libjpeg62-turbo-dev libjpeg-turbo-progs
   libgtest-dev googletest
-  dpkg-dev strace
+  dpkg-dev strace git unzip openssl osslsigncode
 )
 
 SUDO=""
