@@ -86,6 +86,7 @@ using TMemoryDC = TUniqueHandle<HDC, THandleTraits<HDC, &::DeleteDC>>;  // made 
 using TRegistryKey = TUniqueHandle<HKEY, THandleTraits<HKEY, &::RegCloseKey>>;
 using TLocalMemory = TUniqueHandle<HLOCAL, THandleTraits<HLOCAL, &::LocalFree>>;  // handed out with LocalAlloc
 using TMappedView = TUniqueHandle<void*, THandleTraits<void*, &::UnmapViewOfFile>>;  // made with MapViewOfFile
+using THookHandle = TUniqueHandle<HHOOK, THandleTraits<HHOOK, &::UnhookWindowsHookEx>>;  // SetWindowsHookExW
 
 // A device context taken with GetDC, given back with ReleaseDC.
 class TWindowDC {

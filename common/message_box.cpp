@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "handles.h"
+
 namespace {
 
 const wchar_t* const cDialogClass = L"#32770";
@@ -23,9 +25,7 @@ LRESULT CALLBACK RaiseDialog(int code, WPARAM wParam, LPARAM lParam) {
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
     // Without the hook the box still comes, raised by the flag alone where
     // the system acts on it: a box is never kept back for want of a hook.
-    const HHOOK hook =
-        (type & MB_TOPMOST) ? ::SetWindowsHookExW(WH_CBT, &RaiseDialog, nullptr, ::GetCurrentThreadId()) : nullptr;
-    const int answer = ::MessageBoxW(owner, text, caption, type);
-    if (hook) ::UnhookWindowsHookEx(hook);
-    return answer;
+    const THookHandle hook(
+        (type & MB_TOPMOST) ? ::SetWindowsHookExW(WH_CBT, &RaiseDialog, nullptr, ::GetCurrentThreadId()) : nullptr);
+    return ::MessageBoxW(owner, text, caption, type);
 }
