@@ -51,7 +51,7 @@ TfrmMain::~TfrmMain() {
 
 void TfrmMain::FormCreate() {
     const TStartupFields fields{ProgrammPfad, ProgrammIni, fswdocmgrFound};
-    if (PrepareEnvironment(fields, fRegOpenKey, Application->Handle()) == TStartupOutcome::DocMgrTooNew) {
+    if (PrepareEnvironment(fields, fStartupCalls, Application->Handle()) == TStartupOutcome::DocMgrTooNew) {
         // Ends the program at once, before anything is shown: a silent failure
         // that leaves the creation handler, with the message loop already told
         // to end.

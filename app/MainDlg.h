@@ -10,6 +10,7 @@
 #include "extract_thumbnail.h"
 #include "process_launch.h"
 #include "property_update.h"
+#include "startup.h"
 #include "status_window.h"
 #include "timer.h"
 
@@ -52,9 +53,10 @@ public:
     HWND Handle() const noexcept { return fWindow->Handle(); }
 
     bool fswdocmgrFound = false;
-    // How FormCreate opens registry keys: the platform's RegOpenKeyExW, or a
-    // recorder that a test puts here before it runs FormCreate again.
-    TRegOpenKey fRegOpenKey = &::RegOpenKeyExW;
+    // How FormCreate reaches the platform (registry keys, the system folder,
+    // version information): the platform's own calls, or recorders and
+    // failing stand-ins that a test puts here before it runs FormCreate again.
+    TStartupCalls fStartupCalls;
     std::wstring AsmFileName;  // not used by any operation
     std::wstring ProgrammPfad;
     std::wstring ProgrammIni;

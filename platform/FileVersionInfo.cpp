@@ -61,7 +61,10 @@ BOOL WINAPI GetCPInfoAlt(UINT CodePage, DWORD /*dwFlags*/, LPCPINFOEXW lpCPInfoE
     return result;
 }
 
-TFileVersionInfo::TFileVersionInfo(TComponent* AOwner) : TComponent(AOwner) {
+TFileVersionInfo::TFileVersionInfo(TComponent* AOwner) : TFileVersionInfo(AOwner, nullptr) {}
+
+TFileVersionInfo::TFileVersionInfo(TComponent* AOwner, const TVersionFunctions* Functions)
+    : TComponent(AOwner), fFunctions(Functions ? *Functions : VersionFunctions()) {
     // While the object is being constructed these reads use this class's own
     // ClearProperties and ReadVersionInfo, not those of a derived class.
     SetFileName(std::wstring());
@@ -84,21 +87,21 @@ void TFileVersionInfo::ReadVersionInfo() {
     fNumTranslations = 0;
 
     DWORD handle = 0;
-    const DWORD InfoSize = VersionFunctions().GetFileVersionInfoSizeW(fFileName.c_str(), &handle);
+    const DWORD InfoSize = fFunctions.GetFileVersionInfoSizeW(fFileName.c_str(), &handle);
     if (InfoSize == 0) return;
     GetInfoBuffer(InfoSize);
-    if (!VersionFunctions().GetFileVersionInfoW(fFileName.c_str(), handle, InfoSize, fPInfoBuffer.get())) return;
+    if (!fFunctions.GetFileVersionInfoW(fFileName.c_str(), handle, InfoSize, fPInfoBuffer.get())) return;
     fHaveInfo = true;
 
     void* value = nullptr;
     UINT length = 0;
-    if (VersionFunctions().VerQueryValueW(fPInfoBuffer.get(), L"\\", &value, &length) && value &&
+    if (fFunctions.VerQueryValueW(fPInfoBuffer.get(), L"\\", &value, &length) && value &&
         length >= sizeof(VS_FIXEDFILEINFO))
         std::memcpy(&fFixedFileInfo, value, sizeof(VS_FIXEDFILEINFO));
 
     value = nullptr;
     length = 0;
-    if (!VersionFunctions().VerQueryValueW(fPInfoBuffer.get(), L"\\VarFileInfo\\Translation", &value, &length) ||
+    if (!fFunctions.VerQueryValueW(fPInfoBuffer.get(), L"\\VarFileInfo\\Translation", &value, &length) ||
         !value)
         length = 0;
     fNumTranslations = static_cast<int>(length / sizeof(TTransRec));
@@ -155,7 +158,7 @@ std::wstring TFileVersionInfo::StringFileInfo(const std::wstring& Name) const {
     if (CommandBuf.size() > cMaxPath || Name.find(L'\0') != std::wstring::npos) return {};
     void* value = nullptr;
     UINT length = 0;
-    if (!VersionFunctions().VerQueryValueW(fPInfoBuffer.get(), CommandBuf.c_str(), &value, &length) || !value)
+    if (!fFunctions.VerQueryValueW(fPInfoBuffer.get(), CommandBuf.c_str(), &value, &length) || !value)
         return {};
     // The text ends at its first NUL, and never later than the length the
     // platform gives: a path that names a block instead of a string has

@@ -3,7 +3,9 @@
 // translation table, the strings of the current translation's string table,
 // and display names for that translation's language and character set.
 // Nothing here raises errors of its own: missing information reads as empty
-// text or zero.
+// text or zero. Only a platform that cannot read version information at all
+// (its VERSION.dll not bound from the system folder) makes reading a file
+// raise the platform's error (EOSError), so that it never reads as version 0.
 #include <windows.h>
 
 #include <cstddef>
@@ -12,6 +14,8 @@
 
 #include "Component.h"
 #include "FileVersionNumber.h"
+
+class TVersionFunctions;
 
 // One entry of the translation table, in the order the Translation value stores it.
 struct TTransRec {
@@ -39,6 +43,9 @@ class TFileVersionInfo : public TComponent {
 public:
     // Reads the running program's own executable.
     explicit TFileVersionInfo(TComponent* AOwner = nullptr);
+    // The same, read through Functions instead of the system's VERSION.dll
+    // (null: the system's), for a test that hands in a binding that failed.
+    TFileVersionInfo(TComponent* AOwner, const TVersionFunctions* Functions);
     ~TFileVersionInfo() override;
 
     bool HaveInfo() const noexcept { return fHaveInfo; }
@@ -86,7 +93,8 @@ public:
 
     const std::wstring& FileName() const noexcept { return fFileName; }
     // Reads the file anew, also when the name is unchanged; the empty name
-    // stands for the running program's own executable.
+    // stands for the running program's own executable. Raises EOSError when
+    // the platform's version functions could not be bound.
     void SetFileName(const std::wstring& AName);
 
     // The string-table key of the current translation, such as 040904B0;
@@ -107,6 +115,7 @@ protected:
 private:
     const TTransRec* CurrentTransRec() const noexcept;
 
+    const TVersionFunctions& fFunctions;
     std::wstring fFileName;
     bool fHaveInfo = false;
     int fNumTranslations = 0;

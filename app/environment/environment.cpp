@@ -16,8 +16,8 @@ std::wstring GetEnvVarValue(const std::wstring& VarName) {
     return std::wstring(buffer.data(), length < BufSize ? length : 0);
 }
 
-std::wstring GetSystemDir() {
-    std::wstring Dir = SystemFolder();
+std::wstring GetSystemDir(TGetSystemDirectory getSystemDirectory) {
+    std::wstring Dir = SystemFolder(getSystemDirectory);
     if (Dir.empty()) RaiseLastOSError();
     return Dir;
 }

@@ -4,13 +4,15 @@
 
 #include <string>
 
+#include "system_folder.h"
+
 // The value of the environment variable, or empty when it is not set.
 std::wstring GetEnvVarValue(const std::wstring& VarName);
 
 // The Windows system folder without a trailing backslash, whole at any length
-// (SystemFolder); raises the operating-system error when the platform cannot
-// tell it.
-std::wstring GetSystemDir();
+// (SystemFolder, asked through getSystemDirectory); raises the operating-system
+// error when the platform cannot tell it.
+std::wstring GetSystemDir(TGetSystemDirectory getSystemDirectory = &::GetSystemDirectoryW);
 
 // Opens a registry key, as RegOpenKeyExW does.
 using TRegOpenKey = LSTATUS(WINAPI*)(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY key);

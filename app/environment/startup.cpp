@@ -17,7 +17,7 @@ const wchar_t* const cRegistrationProgram = L"regsvr32.exe";
 
 }  // namespace
 
-TStartupOutcome PrepareEnvironment(const TStartupFields& fields, TRegOpenKey openKey, HWND registrationOwner) {
+TStartupOutcome PrepareEnvironment(const TStartupFields& fields, const TStartupCalls& calls, HWND registrationOwner) {
     fields.ProgrammPfad = GetEnvVarValue(cAppDataVariable) + cProgramFolder;
     const std::wstring dataFolder = fields.ProgrammPfad + cDataSubfolder;
     if (!DirectoryExists(dataFolder + L"\\")) ForceFolders(dataFolder, TFolderOps{&DirectoryExists, &CreateFolder});
@@ -28,9 +28,11 @@ TStartupOutcome PrepareEnvironment(const TStartupFields& fields, TRegOpenKey ope
         fields.fswdocmgrFound = false;
         return TStartupOutcome::Continue;
     }
+    // A platform that cannot read versions raises here: the gate fails closed,
+    // before the library counts as found.
     int libraryVersion = 0;
     {
-        TFileVersionInfo versionInfo(nullptr);
+        TFileVersionInfo versionInfo(nullptr, calls.VersionFunctions);
         versionInfo.SetFileName(libraryPath);
         libraryVersion = versionInfo.FileVersionNumber().V1;
     }
@@ -42,11 +44,11 @@ TStartupOutcome PrepareEnvironment(const TStartupFields& fields, TRegOpenKey ope
         return TStartupOutcome::DocMgrTooNew;
     }
 
-    TRegistryAccess registry(KEY_WOW64_64KEY, openKey);  // nothing stays open when it goes
+    TRegistryAccess registry(KEY_WOW64_64KEY, calls.OpenKey);  // nothing stays open when it goes
     // Set before the steps that can still fail: the document operations run
     // even when the registration check below raises.
     fields.fswdocmgrFound = true;
-    const std::wstring registrationProgram = Slash(GetSystemDir()) + cRegistrationProgram;
+    const std::wstring registrationProgram = Slash(GetSystemDir(calls.GetSystemDirectory)) + cRegistrationProgram;
     registry.SetRootKey(HKEY_CLASSES_ROOT);
     if (!registry.KeyExists(cDocMgrTypeLibKey)) {
         // Nothing waits for the registration or looks at its outcome: a refused

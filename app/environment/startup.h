@@ -15,6 +15,17 @@ struct TStartupFields {
     bool& fswdocmgrFound;        // installed at its fixed path, version accepted
 };
 
+class TVersionFunctions;
+
+// The platform calls the preparation goes through: the platform's own, or
+// stand-ins that a test hands in.
+struct TStartupCalls {
+    TRegOpenKey OpenKey = &::RegOpenKeyExW;
+    TGetSystemDirectory GetSystemDirectory = &::GetSystemDirectoryW;
+    // The version reader's functions; null: the system's VERSION.dll.
+    const TVersionFunctions* VersionFunctions = nullptr;
+};
+
 enum class TStartupOutcome {
     Continue,
     DocMgrTooNew,  // the version message was shown: the program is to end
@@ -24,9 +35,10 @@ enum class TStartupOutcome {
 // the Document Manager at its fixed path and reads its major version. A
 // version above 28 shows the message (centred, owned by no window) and gives
 // DocMgrTooNew. When the type library's key is missing from
-// HKEY_CLASSES_ROOT (64-bit view, opened with openKey), starts its
-// registration with administrator rights, owned by registrationOwner.
-// Raises EInOutError when a folder cannot be made, EOSError when the system
-// folder cannot be told; whatever escapes the opener escapes too.
-[[nodiscard]] TStartupOutcome PrepareEnvironment(const TStartupFields& fields, TRegOpenKey openKey,
+// HKEY_CLASSES_ROOT (64-bit view), starts its registration with administrator
+// rights, owned by registrationOwner. Raises EInOutError when a folder cannot
+// be made, EOSError when the version cannot be read (the platform's version
+// functions not bound: fswdocmgrFound stays false) or when the system folder
+// cannot be told; whatever escapes the opener escapes too.
+[[nodiscard]] TStartupOutcome PrepareEnvironment(const TStartupFields& fields, const TStartupCalls& calls,
                                                  HWND registrationOwner);

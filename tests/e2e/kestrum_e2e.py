@@ -482,6 +482,15 @@ def text_bands(shot, rect, darkest=90):
     return bands
 
 
+def text_columns(shot, rect, darkest=90):
+    """The first and last screen column of a screen area that holds a dark
+    pixel (every channel below darkest), or None when it holds none."""
+    left, top, right, bottom = rect
+    columns = [x for x in range(max(left, 0), min(right, shot[0]))
+               if any(max(pixel) < darkest for pixel in pixels(shot, (x, top, x + 1, bottom)))]
+    return (columns[0], columns[-1]) if columns else None
+
+
 def save_png(rect, path, shot=None):
     """Saves the area rect (left, top, right, bottom) of a screenshot (by
     default one taken now) as a PNG file."""
@@ -499,6 +508,13 @@ def leftovers():
     """Windows that a test's programs may have left behind."""
     return [w for w in top_windows()
             if w.cls in ("TfrmMain", "KestrumMainWindowStandIn") or (w.cls == "#32770" and w.visible)]
+
+
+# How long the "/P" result stays on screen before the program ends, as a
+# LabelWatch measures it inside Wine: 1.5 s, never less than the 1.4 s that a
+# late look at the text may leave, and never more than 3 s (measured under
+# Wine: 1.50 to 1.52 s).
+RESULT_SECONDS = (1.4, 3.0)
 
 
 class WineTestCase(unittest.TestCase):
@@ -527,6 +543,14 @@ class WineTestCase(unittest.TestCase):
         proc = start([exe or HELPER] + list(args), env=env, cwd=cwd)
         self.procs.append(proc)
         return proc
+
+    def assert_result_lasted(self, seconds):
+        """seconds, from a LabelWatch of the "/P" result to the program's
+        end, are the result's 1.5 s (RESULT_SECONDS)."""
+        self.assertIsNotNone(seconds, "did not end after the result")
+        shortest, longest = RESULT_SECONDS
+        self.assertGreaterEqual(seconds, shortest, "ended sooner than 1.5 s after the result")
+        self.assertLess(seconds, longest, "did not end about 1.5 s after the result")
 
     def watch_label(self, text, wait=30):
         """A LabelWatch for the text, ended with the test."""

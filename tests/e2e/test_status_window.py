@@ -78,7 +78,10 @@ class StatusWindowTest(k.WineTestCase):
         label = [c for c in children if c.cls == "TLabel"][0]
         self.assertEqual(label.rect, (window.rect[0] + 2, window.rect[1] + 2,
                                       window.rect[2] - 2, window.rect[3] - 2))
-        self.assert_text_lines_painted(k.text_bands(k.screenshot_ppm(), label.rect), 1)
+        shot = k.screenshot_ppm()
+        bands = k.text_bands(shot, label.rect)
+        self.assert_text_lines_painted(bands, 1)
+        self.assert_text_centred(shot, label.rect, bands, [REFERENCE_TEXT])
         # Ends by itself 36 s after the notice came up.
         code = proc.wait(timeout=60)
         elapsed = time.monotonic() - started
@@ -108,11 +111,30 @@ class StatusWindowTest(k.WineTestCase):
         self.assertIsNotNone(window)
         self.assert_status_window_at(window, expected_origin((0, 0, 1280, 1024)))
 
+    def assert_text_centred(self, shot, rect, bands, lines):
+        """The text in the area rect (the label) is centred: each band of text
+        (k.text_bands) horizontally, and the bands together vertically. lines
+        are the texts of the bands. The ink of the glyphs is measured, not
+        their cells, so the margins may differ by a few pixels; a leading
+        blank is part of its line's cell, so it moves the ink right by its
+        width (4 pixels at 96 DPI)."""
+        self.assertEqual(len(bands), len(lines))
+        left, top, right, bottom = rect
+        for (first, last), line in zip(bands, lines):
+            columns = k.text_columns(shot, (left, first, right, last + 1))
+            self.assertIsNotNone(columns)
+            margins = (columns[0] - left, right - 1 - columns[1])
+            blank = 6 if line.startswith(" ") else 0
+            self.assertTrue(-3 <= margins[0] - margins[1] <= 3 + blank,
+                            "%r not centred: left and right margins %r" % (line, margins))
+        margins = (bands[0][0] - top, bottom - 1 - bands[-1][1])
+        self.assertLessEqual(abs(margins[0] - margins[1]), 4,
+                             "text not centred vertically: top and bottom margins %r" % (margins,))
+
     def test_property_result_shows_two_lines_then_ends(self):
-        # The two lines are painted, one band of text each, and stay on
-        # screen 1.5 s before the program ends. The timer starts after the
-        # text is shown, so the watch measures 1.5 s less only what it was
-        # late in seeing the text: 1.4 s leaves room for that.
+        # The two lines are painted, one band of text each, each centred and
+        # the pair centred vertically, and stay on screen 1.5 s before the
+        # program ends (k.RESULT_SECONDS).
         cases = [
             ("2,0", "2 Properties neu angelegt...\rkeine Properties aktualisiert..."),
             ("1,3", " ein Propertie neu angelegt...\r3 Properties aktualisiert..."),
@@ -132,10 +154,8 @@ class StatusWindowTest(k.WineTestCase):
                     k.save_png((left - 2, top - 2, right + 2, bottom + 2),
                                os.path.join(k.ARTIFACTS, "status-window-two-lines.png"), shot)
                 self.assert_text_lines_painted(bands, 2)
-                seconds = watch.seconds_to_end()
-                self.assertIsNotNone(seconds, "did not end after the result")
-                self.assertGreaterEqual(seconds, 1.4, "ended sooner than 1.5 s after the result")
-                self.assertLess(seconds, 8, "did not end about 1.5 s after the result")
+                self.assert_text_centred(shot, label.rect, bands, text.split("\r"))
+                self.assert_result_lasted(watch.seconds_to_end())
                 self.assertEqual(proc.wait(timeout=30), 0)
                 self.assertLess(time.monotonic() - started, 20)
 

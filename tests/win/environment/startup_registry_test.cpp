@@ -1,6 +1,8 @@
 // The type-library key test of the real form's creation handler, seen through
 // its registry opener: which key FormCreate asks the platform to open, in which
-// registry view and with which rights.
+// registry view and with which rights; and what a failure on the way leaves
+// behind (a version that cannot be read, a system folder that cannot be told,
+// a failing key test).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 #include "FileVersionInfo.h"
 #include "MainDlg.h"
 #include "temp_folder.h"
+#include "VersionFunctions.h"
 
 namespace {
 
@@ -79,7 +82,7 @@ TEST(StartupRegistryTest, TypeLibraryKeyIsOpenedForReadingInThe64BitView) {
     ASSERT_TRUE(form.fswdocmgrFound) << "the library at the fixed path was not found";
 
     gOpenCalls.clear();
-    form.fRegOpenKey = &RecordingOpenKey;
+    form.fStartupCalls.OpenKey = &RecordingOpenKey;
     form.FormCreate();
 
     ASSERT_EQ(gOpenCalls.size(), 1u);
@@ -98,6 +101,12 @@ LSTATUS WINAPI FailingOpenKey(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY) {
     throw EOSError(L"Zugriff verweigert", ERROR_ACCESS_DENIED);
 }
 
+// A system folder the platform cannot tell, for a reason of its own.
+UINT WINAPI NoSystemFolder(LPWSTR, UINT) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return 0;
+}
+
 // A failure late in FormCreate keeps the fields set before it: the form is
 // made as usual, its fields are cleared, and FormCreate runs again into the
 // failure.
@@ -110,10 +119,23 @@ protected:
             GTEST_SKIP() << "the prefix holds a Document Manager newer than 28: the version gate ends the program";
         fApplication.Initialize();
         fForm.emplace(TFormOperations{[this](const std::wstring& document) { fExtracted.push_back(document); },
-                                      nullptr, nullptr});
+                                      [this](const std::wstring& document, const std::wstring&) {
+                                          fExtracted.push_back(document);
+                                          return TPropertyCounts{};
+                                      },
+                                      nullptr});
         fForm->fswdocmgrFound = false;
         fForm->ProgrammPfad.clear();
         fForm->ProgrammIni.clear();
+        gOpenCalls.clear();
+    }
+
+    // Both document operations, as "/T" and "/P" run them; fExtracted names
+    // the documents that reached the Document Manager.
+    void RunDocumentOperations() {
+        fForm->ExtractThumbnail(L"C:\\Docs\\Part1.SLDPRT");
+        int AnzAkt = 0;
+        static_cast<void>(fForm->FillSolidworksProperties(L"C:\\Docs\\Part2.SLDPRT", L"C:\\Docs\\p.txt", AnzAkt));
     }
 
     const TLibraryAtFixedPath fLibrary;
@@ -122,10 +144,59 @@ protected:
     std::vector<std::wstring> fExtracted;
 };
 
+// FormCreate raises EOSError with the code and the platform's text.
+void ExpectFormCreateRaisesSystemError(TfrmMain& form, DWORD code) {
+    try {
+        form.FormCreate();
+        ADD_FAILURE() << "FormCreate raised nothing";
+    } catch (const EOSError& error) {
+        EXPECT_EQ(error.ErrorCode, code);
+        const std::wstring prefix = L"Systemfehler.  Code: " + std::to_wstring(code) + L".\r\n";
+        EXPECT_EQ(error.Message().substr(0, prefix.size()), prefix);
+    }
+}
+
+// The platform cannot read versions: the gate fails closed. The library does
+// not count as found, so no document is touched, and nothing after the gate
+// runs (no key test, no registration).
+TEST_F(StartupFailureTest, UnreadableVersionLeavesTheDocumentManagerNotFound) {
+    const TTempFolder appData;
+    const TEnvironmentScope appDataScope(L"APPDATA", appData.Path());
+    const TVersionFunctions unbound(L"kestrum_no_such_library.dll");
+    ASSERT_FALSE(unbound.Bound());
+    fForm->fStartupCalls.VersionFunctions = &unbound;
+    fForm->fStartupCalls.OpenKey = &RecordingOpenKey;
+
+    ExpectFormCreateRaisesSystemError(*fForm, ERROR_MOD_NOT_FOUND);
+
+    EXPECT_FALSE(fForm->fswdocmgrFound);
+    EXPECT_EQ(fForm->ProgrammIni, appData.Path() + L"\\KesTrum\\Kestrum.ini");
+    EXPECT_TRUE(gOpenCalls.empty()) << "the type-library key was tested";
+    RunDocumentOperations();
+    EXPECT_TRUE(fExtracted.empty()) << "a document reached the Document Manager";
+}
+
+// A system folder that cannot be told: the failure leaves FormCreate after the
+// library counted as found, before the key test and so before any registration
+// (which needs the folder for regsvr32). The documents are still worked on.
+TEST_F(StartupFailureTest, UnknownSystemFolderKeepsTheDocumentManagerFoundAndTestsNoKey) {
+    const TTempFolder appData;
+    const TEnvironmentScope appDataScope(L"APPDATA", appData.Path());
+    fForm->fStartupCalls.GetSystemDirectory = &NoSystemFolder;
+    fForm->fStartupCalls.OpenKey = &RecordingOpenKey;
+
+    ExpectFormCreateRaisesSystemError(*fForm, ERROR_ACCESS_DENIED);
+
+    EXPECT_TRUE(fForm->fswdocmgrFound);
+    EXPECT_TRUE(gOpenCalls.empty()) << "the type-library key was tested";
+    RunDocumentOperations();
+    EXPECT_EQ(fExtracted, (std::vector<std::wstring>{L"C:\\Docs\\Part1.SLDPRT", L"C:\\Docs\\Part2.SLDPRT"}));
+}
+
 TEST_F(StartupFailureTest, FailingRegistryCheckKeepsTheDocumentManagerFound) {
     const TTempFolder appData;
     const TEnvironmentScope appDataScope(L"APPDATA", appData.Path());
-    fForm->fRegOpenKey = &FailingOpenKey;
+    fForm->fStartupCalls.OpenKey = &FailingOpenKey;
 
     EXPECT_THROW(fForm->FormCreate(), EOSError);
 

@@ -362,8 +362,10 @@ TEST_F(PreviewFileTest, RefusedWriteIsReportedWithTheFileName) {
 }
 
 // Under Wine, Z: is the Unix root: /dev/full takes no byte and reports a full
-// disk. The write itself is tried on it; the whole preview on a full disk,
-// with the old preview surviving, is an end-to-end case on a full file system.
+// disk. The write itself is tried on it; the whole preview on a full disk
+// (written in place into the emptied preview, so the old preview is gone, and
+// cut back to length 0 when the write fails) is an end-to-end case on a full
+// file system (PreviewInPlaceTest in test_bad_input.py).
 TEST_F(PreviewFileTest, FullMediumIsReportedAndNotTakenForSuccess) {
     const TFileHandle full(::CreateFileW(L"Z:\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
