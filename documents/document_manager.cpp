@@ -12,26 +12,27 @@
 using Microsoft::WRL::ComPtr;
 
 ComPtr<ISwDMClassFactory> CreateSwDMClassFactory() {
+    // Declared first, so that it ends last: after a failed creation, and
+    // after the instance's release too.
+    const TProgramFilterRestorer restorer;
     // CoCreateInstance asks the class object (an IClassFactory) for an
     // instance; the instance answers ISwDMClassFactory.
     const ComPtr<IUnknown> instance = CreateComObject(CLSID_SwDMClassFactory);
-    // Loading the library may have put in a crash filter of its own.
-    RestoreProgramExceptionFilter();
     return InterfaceCast<ISwDMClassFactory>(instance.Get());
 }
 
 ComPtr<ISwDMApplication> GetSwDMApplication(ISwDMClassFactory& classFactory, HRESULT& result) {
+    const TProgramFilterRestorer restorer;
     const TBstr licenseKey(cSwDMLicense);
     ComPtr<ISwDMApplication> application;
     result = classFactory.GetApplication(licenseKey.Get(), application.GetAddressOf());
-    // So may the making of the application object.
-    RestoreProgramExceptionFilter();
     if (FAILED(result)) application.Reset();
     return application;
 }
 
 ComPtr<ISwDMDocument> GetSwDMDocument(ISwDMApplication* application, const std::wstring& path, bool allowReadOnly,
                                       SwDmDocumentOpenError& openError) {
+    const TProgramFilterRestorer restorer;
     openError = swDmDocumentOpenErrorFail;
     ComPtr<ISwDMDocument> document;
     if (!application) return document;
@@ -44,6 +45,7 @@ ComPtr<ISwDMDocument> GetSwDMDocument(ISwDMApplication* application, const std::
 }
 
 ComPtr<ISwDMDocument10> QuerySwDMDocument10(ISwDMDocument* document) {
+    const TProgramFilterRestorer restorer;
     return InterfaceCast<ISwDMDocument10>(document);
 }
 
@@ -52,19 +54,19 @@ TSwDMOpenDocument::TSwDMOpenDocument(const std::wstring& path, bool allowReadOnl
     if (!fClassFactory) throw EIntfCastError();
 
     HRESULT applicationResult = S_OK;
-    fApplication = GetSwDMApplication(*fClassFactory.Get(), applicationResult);
+    fApplication = TLibraryObject<ISwDMApplication>(GetSwDMApplication(*fClassFactory.Get(), applicationResult));
     // A refused license key comes back as a failure code and no object.
     if (FAILED(applicationResult)) {
         throw EOleSysError(DocumentNotOpenedText(path, OleErrorMessage(applicationResult)), applicationResult);
     }
 
     SwDmDocumentOpenError openError = swDmDocumentOpenErrorFail;
-    fDocument = GetSwDMDocument(fApplication.Get(), path, allowReadOnly, openError);
+    fDocument = TLibraryObject<ISwDMDocument>(GetSwDMDocument(fApplication.Get(), path, allowReadOnly, openError));
     // Without an application object there is no document either.
     if (!fDocument) throw Exception(DocumentOpenErrorText(path, openError));
     fOpen = true;
     try {
-        fDocument10 = QuerySwDMDocument10(fDocument.Get());
+        fDocument10 = TLibraryObject<ISwDMDocument10>(QuerySwDMDocument10(fDocument.Get()));
     } catch (...) {
         Close();
         throw;

@@ -6,19 +6,22 @@
 
 #include <string>
 
+#include "library_object.h"
 #include "swdocmgr.h"
+
+// Each step below puts the program's filter for unhandled structured
+// exceptions back when it ends, on every path: loading the library or any of
+// its methods may put in a filter of the library's own.
 
 // An instance of SwDMClassFactory, in-process or local server, as
 // ISwDMClassFactory. Raises EOleSysError (system text or "OLE-Fehler %.8x",
 // ", ClassID: " and the class identifier) when it cannot be created, and
-// EIntfCastError when it refuses ISwDMClassFactory. The program's filter for
-// unhandled structured exceptions is put back once the object is made.
+// EIntfCastError when it refuses ISwDMClassFactory.
 Microsoft::WRL::ComPtr<ISwDMClassFactory> CreateSwDMClassFactory();
 
 // The application object for this program's license key; null when the
 // Document Manager gives none, with GetApplication's result in result (a
-// refused key: CLASS_E_NOTLICENSED). The program's filter for unhandled
-// structured exceptions is put back once GetApplication returns.
+// refused key: CLASS_E_NOTLICENSED).
 Microsoft::WRL::ComPtr<ISwDMApplication> GetSwDMApplication(ISwDMClassFactory& classFactory, HRESULT& result);
 
 // Opens the document at path with the type code of its extension; writing
@@ -35,7 +38,8 @@ Microsoft::WRL::ComPtr<ISwDMDocument10> QuerySwDMDocument10(ISwDMDocument* docum
 // A document open for one operation, with every object that opened it. Once
 // the document is open, CloseDoc runs on every path: by Close, or when the
 // object goes out of scope (after a failure too). All references are released
-// with it.
+// with it. The objects are held as TLibraryObject: every call through
+// Document(), CloseDoc and each release put the program's filter back.
 class TSwDMOpenDocument {
 public:
     // The class factory, the application object, the document (read-only
@@ -51,14 +55,15 @@ public:
     TSwDMOpenDocument(const TSwDMOpenDocument&) = delete;
     TSwDMOpenDocument& operator=(const TSwDMOpenDocument&) = delete;
 
-    ISwDMDocument10& Document() const noexcept { return *fDocument10.Get(); }
+    // The open document: Document()->Method(...).
+    const TLibraryObject<ISwDMDocument10>& Document() const noexcept { return fDocument10; }
     // CloseDoc, once; the result is not looked at.
     void Close() noexcept;
 
 private:
-    Microsoft::WRL::ComPtr<ISwDMClassFactory> fClassFactory;
-    Microsoft::WRL::ComPtr<ISwDMApplication> fApplication;
-    Microsoft::WRL::ComPtr<ISwDMDocument> fDocument;
-    Microsoft::WRL::ComPtr<ISwDMDocument10> fDocument10;
+    TLibraryObject<ISwDMClassFactory> fClassFactory;
+    TLibraryObject<ISwDMApplication> fApplication;
+    TLibraryObject<ISwDMDocument> fDocument;
+    TLibraryObject<ISwDMDocument10> fDocument10;
     bool fOpen = false;
 };

@@ -16,15 +16,15 @@ void ExtractDocumentThumbnail(const std::wstring& SldFilename) {
     // Read-only: the document is never changed. Without a document (or an
     // application object to open it) no preview file is created or changed.
     TSwDMOpenDocument swDoc(SldFilename, /*allowReadOnly=*/true);
-    ISwDMDocument10& swDoc10 = swDoc.Document();
+    const TLibraryObject<ISwDMDocument10>& swDoc10 = swDoc.Document();
 
     // The preview error codes are not looked at: no picture means no preview.
     // A document that keeps its preview only as PNG gives none as a bitmap.
     SwDmPreviewError swResult = swDmPreviewErrorNone;
     ComPtr<IDispatch> previewPicture;
-    static_cast<void>(swDoc10.GetPreviewBitmap(&swResult, previewPicture.GetAddressOf()));
+    static_cast<void>(swDoc10->GetPreviewBitmap(&swResult, previewPicture.GetAddressOf()));
     if (!previewPicture)
-        static_cast<void>(swDoc10.GetPreviewPNGBitmap(&swResult, previewPicture.ReleaseAndGetAddressOf()));
+        static_cast<void>(swDoc10->GetPreviewPNGBitmap(&swResult, previewPicture.ReleaseAndGetAddressOf()));
 
     const ComPtr<IPicture> picture = InterfaceCast<IPicture>(previewPicture.Get());
     const TScreenBitmap bitmap = processPicture(picture.Get());

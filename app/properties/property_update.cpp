@@ -21,10 +21,10 @@ TPropertyCounts UpdateCustomProperties(const std::wstring& SldFileName, const st
     const std::vector<TPropertyEntry> StrgL = ReadPropertyFile(PropFileName);
 
     TSwDMOpenDocument swDoc(SldFileName, /*allowReadOnly=*/false);
-    ISwDMDocument10& swDoc10 = swDoc.Document();
+    const TLibraryObject<ISwDMDocument10>& swDoc10 = swDoc.Document();
 
     long propertyCount = 0;
-    static_cast<void>(swDoc10.GetCustomPropertyCount(&propertyCount));  // the answer is not needed
+    static_cast<void>(swDoc10->GetCustomPropertyCount(&propertyCount));  // the answer is not needed
 
     // Every listed name is deleted first, then added anew as text with the
     // value of the first entry of that name.
@@ -32,14 +32,14 @@ TPropertyCounts UpdateCustomProperties(const std::wstring& SldFileName, const st
     for (std::size_t entry = 0; entry < StrgL.size(); ++entry) {
         const TBstr name(StrgL[entry].Name);
         VARIANT_BOOL deleted = VARIANT_FALSE;
-        const HRESULT result = swDoc10.DeleteCustomProperty(name.Get(), &deleted);
+        const HRESULT result = swDoc10->DeleteCustomProperty(name.Get(), &deleted);
         tally.Deleted(entry, Succeeded(result, deleted));
     }
     for (std::size_t entry = 0; entry < StrgL.size(); ++entry) {
         const TBstr name(StrgL[entry].Name);
         const TBstr value(StrgL[StrgL[entry].First].Value);
         VARIANT_BOOL added = VARIANT_FALSE;
-        const HRESULT result = swDoc10.AddCustomProperty(name.Get(), swDmCustomInfoText, value.Get(), &added);
+        const HRESULT result = swDoc10->AddCustomProperty(name.Get(), swDmCustomInfoText, value.Get(), &added);
         tally.Added(entry, Succeeded(result, added));
     }
 
@@ -50,7 +50,7 @@ TPropertyCounts UpdateCustomProperties(const std::wstring& SldFileName, const st
     }
 
     SwDmDocumentSaveError saveError = swDmDocumentSaveErrorFail;
-    const HRESULT saved = swDoc10.Save(&saveError);
+    const HRESULT saved = swDoc10->Save(&saveError);
     if (FAILED(saved) && saveError == swDmDocumentSaveErrorNone) saveError = swDmDocumentSaveErrorFail;
     swDoc.Close();
     // Nothing reached the disk: no counts to report.

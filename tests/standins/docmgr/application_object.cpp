@@ -4,6 +4,7 @@
 #include "bstr.h"
 #include "call_log.h"
 #include "com_object.h"
+#include "crashes.h"
 #include "fault_injection.h"
 #include "standin_objects.h"
 
@@ -26,6 +27,7 @@ public:
         *Document = nullptr;
         *Result = swDmDocumentOpenErrorFail;
         if (FaultActive(TFault::Document)) return S_OK;
+        InstallSilentFilterWhenAsked(TFault::CrashFilterLate);
         try {
             const bool writing = AllowReadOnly == VARIANT_FALSE;
             TFileHandle file;

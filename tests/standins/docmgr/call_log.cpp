@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "crashes.h"
 #include "handles.h"
 
 namespace {
@@ -9,6 +10,8 @@ const wchar_t* const cCallLogVariable = L"KESTRUM_DOCMGR_CALLS";
 }  // namespace
 
 void LogCall(const char* interfaceName, int slot, const char* method) noexcept {
+    // Every interface method passes here first.
+    InstallSilentFilterOnEveryCallWhenAsked();
     try {
         wchar_t path[MAX_PATH + 1] = {};
         const DWORD length = ::GetEnvironmentVariableW(cCallLogVariable, path, MAX_PATH + 1);

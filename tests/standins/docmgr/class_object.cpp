@@ -44,7 +44,7 @@ public:
         if (FAILED(loaded)) return loaded;
         if (!LicenseAccepted(LicKey) || FaultActive(TFault::License)) return CLASS_E_NOTLICENSED;
         if (FaultActive(TFault::Application)) return S_OK;
-        InstallSilentFilterWhenAsked();
+        InstallSilentFilterWhenAsked(TFault::CrashFilter);
         *application = NewApplication();
         return *application ? S_OK : E_OUTOFMEMORY;
     }
@@ -58,9 +58,11 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+        InstallSilentFilterOnEveryCallWhenAsked();
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
+        if (FaultActive(TFault::Instance)) return E_OUTOFMEMORY;
         auto* factory = new (std::nothrow) TSwDMClassFactory();
         if (!factory) return E_OUTOFMEMORY;
         const HRESULT hr = factory->QueryInterface(iid, object);

@@ -6,6 +6,8 @@
 
 #include <atomic>
 
+#include "crashes.h"
+
 // Server locks (IClassFactory::LockServer).
 void ModuleLock() noexcept;
 void ModuleUnlock() noexcept;
@@ -27,6 +29,7 @@ public:
 
     ULONG STDMETHODCALLTYPE AddRef() override { return ++fReferences; }
     ULONG STDMETHODCALLTYPE Release() override {
+        InstallSilentFilterOnEveryCallWhenAsked();
         const ULONG left = --fReferences;
         if (left == 0) delete this;
         return left;

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "fault_injection.h"
 #include "handles.h"
 
 namespace {
@@ -52,11 +51,14 @@ LONG WINAPI EndSilently(EXCEPTION_POINTERS*) {
 }  // namespace
 
 void CrashWhenAsked() {
-    if (FaultActive(TFault::Crash) || FaultActive(TFault::CrashFilter)) WriteThroughNullPointer();
+    if (FaultActive(TFault::Crash) || FaultActive(TFault::CrashFilter) || FaultActive(TFault::CrashFilterLate))
+        WriteThroughNullPointer();
     if (FaultActive(TFault::CrashOverflow)) static_cast<void>(gRecurse(0));
     if (FaultActive(TFault::CrashThread)) FaultOnOwnThread();
 }
 
-void InstallSilentFilterWhenAsked() {
-    if (FaultActive(TFault::CrashFilter)) ::SetUnhandledExceptionFilter(&EndSilently);
+void InstallSilentFilterWhenAsked(TFault fault) noexcept {
+    if (FaultActive(fault)) ::SetUnhandledExceptionFilter(&EndSilently);
 }
+
+void InstallSilentFilterOnEveryCallWhenAsked() noexcept { InstallSilentFilterWhenAsked(TFault::FilterCalls); }

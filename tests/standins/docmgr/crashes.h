@@ -3,12 +3,22 @@
 // exceptions that nothing in the library handles (see fault_injection.h for
 // the names that switch them on).
 
+#include "fault_injection.h"
+
 // Raises the crash asked for by "crash", "crash-overflow" or "crash-thread",
-// and the fault of "crash-filter"; returns when none of them is asked for.
+// and the fault of "crash-filter" and "crash-filter-late"; returns when none
+// of them is asked for.
 void CrashWhenAsked();
 
-// For "crash-filter": puts in an unhandled-exception filter of the library's
-// own, which ends the process silently (exit code cSilentFilterExitCode).
-void InstallSilentFilterWhenAsked();
+// When fault is asked for ("crash-filter" in GetApplication,
+// "crash-filter-late" in GetDocument): puts in an unhandled-exception filter
+// of the library's own, which ends the process silently (exit code
+// cSilentFilterExitCode).
+void InstallSilentFilterWhenAsked(TFault fault) noexcept;
+
+// For "filter-calls": the same filter, put in at every entry into the
+// library (the class object's CreateInstance, each interface method, each
+// Release).
+void InstallSilentFilterOnEveryCallWhenAsked() noexcept;
 
 const unsigned cSilentFilterExitCode = 2;

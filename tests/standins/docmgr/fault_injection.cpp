@@ -24,6 +24,9 @@ const wchar_t* FaultName(TFault fault) {
         case TFault::CrashOverflow: return L"crash-overflow";
         case TFault::CrashThread: return L"crash-thread";
         case TFault::CrashFilter: return L"crash-filter";
+        case TFault::CrashFilterLate: return L"crash-filter-late";
+        case TFault::FilterCalls: return L"filter-calls";
+        case TFault::Instance: return L"instance";
     }
     return L"";
 }

@@ -23,9 +23,15 @@
 //   crash-filter  GetApplication puts in an unhandled-exception filter that
 //                 ends the process silently (exit code 2), and
 //                 GetPreviewBitmap writes through a null pointer
+//   crash-filter-late  the same, with the filter put in by GetDocument
+//   filter-calls  every entry into the library (the class object's
+//                 CreateInstance, each interface method, each Release) puts
+//                 in that filter
+//   instance      the class object makes no instance: CreateInstance
+//                 answers E_OUTOFMEMORY
 // The variable is read at every step, so a test may change it at any time.
 
 enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add, EmptyPicture, Crash,
-                    CrashOverflow, CrashThread, CrashFilter };
+                    CrashOverflow, CrashThread, CrashFilter, CrashFilterLate, FilterCalls, Instance };
 
 bool FaultActive(TFault fault);

@@ -1,11 +1,14 @@
 // The product's binding to the Document Manager, run against the stand-in.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 
+#include "bstr.h"
 #include "document_manager.h"
 #include "errors.h"
+#include "exception_filter.h"
 #include "os_error.h"
 #include "param_name.h"
 #include "standin_support.h"
@@ -165,5 +168,134 @@ INSTANTIATE_TEST_SUITE_P(Objects, BindingMissingObject,
                          testing::Values(MissingObjectCase{"Application", L"application", false},
                                          MissingObjectCase{"Document", L"document", true}),
                          TParamName());
+
+// A library may put in a crash filter of its own at any entry (fault
+// "filter-calls": the class object's CreateInstance, every method, every
+// Release). After each step of the binding the program's filter is the
+// process's again, also when the step fails.
+LONG WINAPI ProgramFilter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_SEARCH; }
+LONG WINAPI OtherFilter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_SEARCH; }
+
+// The process's filter now, left in place.
+LPTOP_LEVEL_EXCEPTION_FILTER CurrentFilter() {
+    const LPTOP_LEVEL_EXCEPTION_FILTER current = ::SetUnhandledExceptionFilter(&OtherFilter);
+    ::SetUnhandledExceptionFilter(current);
+    return current;
+}
+
+struct FilterCase {
+    const char* name;
+    const wchar_t* faults;
+    // Runs the step on a document that opens (the preview "ab" and a
+    // property); failures it raises are expected and dropped by the test.
+    std::function<void(const std::wstring& documentPath)> step;
+};
+void PrintTo(const FilterCase& c, std::ostream* os) { *os << c.name; }
+
+class BindingPutsFilterBack : public testing::TestWithParam<FilterCase> {
+protected:
+    void SetUp() override { SetProgramExceptionFilter(&ProgramFilter); }
+    void TearDown() override { ::SetUnhandledExceptionFilter(nullptr); }
+};
+
+// Calls method on the open document after the opening, with the program's
+// filter put in anew so that only the method's own filter counts.
+template <typename Method>
+void CallOnOpenDocument(const std::wstring& path, bool allowReadOnly, Method method) {
+    TSwDMOpenDocument document(path, allowReadOnly);
+    ::SetUnhandledExceptionFilter(&ProgramFilter);
+    method(document);
+    EXPECT_EQ(CurrentFilter(), &ProgramFilter) << "left in by the call";
+    ::SetUnhandledExceptionFilter(&ProgramFilter);
+}
+
+TEST_P(BindingPutsFilterBack, AfterTheStep) {
+    TTempFolder folder;
+    const std::wstring path = folder.File(L"Teil1.sldprt");
+    WriteDocument(path, swDmDocumentPart, {{L"Farbe", swDmCustomInfoText, L"rot"}}, MakeBitmapFile(2, 2, RGB(0, 0, 255)));
+    const TFaultScope fault(GetParam().faults);
+    try {
+        GetParam().step(path);
+    } catch (const Exception&) {
+        // The failing steps fail as the other tests expect; here only the filter counts.
+    }
+    EXPECT_EQ(CurrentFilter(), &ProgramFilter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, BindingPutsFilterBack,
+    testing::Values(
+        FilterCase{"CreateInstanceFails", L"filter-calls,instance", [](const std::wstring&) { CreateSwDMClassFactory(); }},
+        FilterCase{"ClassFactoryRefused", L"filter-calls,classfactory",
+                   [](const std::wstring&) { CreateSwDMClassFactory(); }},
+        FilterCase{"LicenseRefused", L"filter-calls,license",
+                   [](const std::wstring& path) { TSwDMOpenDocument document(path, /*allowReadOnly=*/true); }},
+        FilterCase{"DocumentOpened", L"filter-calls",
+                   [](const std::wstring& path) {
+                       TSwDMOpenDocument document(path, /*allowReadOnly=*/true);
+                       EXPECT_EQ(CurrentFilter(), &ProgramFilter) << "left in by the opening";
+                   }},
+        FilterCase{"DocumentNotOpened", L"filter-calls,document",
+                   [](const std::wstring& path) { TSwDMOpenDocument document(path, /*allowReadOnly=*/true); }},
+        FilterCase{"Revision10Refused", L"filter-calls,revision10",
+                   [](const std::wstring& path) { TSwDMOpenDocument document(path, /*allowReadOnly=*/true); }},
+        FilterCase{"GetPreviewBitmap", L"filter-calls",
+                   [](const std::wstring& path) {
+                       CallOnOpenDocument(path, /*allowReadOnly=*/true, [](const TSwDMOpenDocument& document) {
+                           SwDmPreviewError error = swDmPreviewErrorNone;
+                           ComPtr<IDispatch> picture;
+                           EXPECT_EQ(document.Document()->GetPreviewBitmap(&error, picture.GetAddressOf()), S_OK);
+                       });
+                   }},
+        FilterCase{"GetPreviewPNGBitmap", L"filter-calls",
+                   [](const std::wstring& path) {
+                       CallOnOpenDocument(path, /*allowReadOnly=*/true, [](const TSwDMOpenDocument& document) {
+                           SwDmPreviewError error = swDmPreviewErrorNone;
+                           ComPtr<IDispatch> picture;
+                           static_cast<void>(document.Document()->GetPreviewPNGBitmap(&error, picture.GetAddressOf()));
+                       });
+                   }},
+        FilterCase{"GetCustomPropertyCount", L"filter-calls",
+                   [](const std::wstring& path) {
+                       CallOnOpenDocument(path, /*allowReadOnly=*/true, [](const TSwDMOpenDocument& document) {
+                           long count = 0;
+                           EXPECT_EQ(document.Document()->GetCustomPropertyCount(&count), S_OK);
+                       });
+                   }},
+        FilterCase{"DeleteAndAddCustomProperty", L"filter-calls",
+                   [](const std::wstring& path) {
+                       CallOnOpenDocument(path, /*allowReadOnly=*/false, [](const TSwDMOpenDocument& document) {
+                           const TBstr name(L"Farbe");
+                           VARIANT_BOOL done = VARIANT_FALSE;
+                           EXPECT_EQ(document.Document()->DeleteCustomProperty(name.Get(), &done), S_OK);
+                           EXPECT_EQ(CurrentFilter(), &ProgramFilter) << "left in by DeleteCustomProperty";
+                           ::SetUnhandledExceptionFilter(&ProgramFilter);
+                           const TBstr value(L"blau");
+                           EXPECT_EQ(document.Document()->AddCustomProperty(name.Get(), swDmCustomInfoText,
+                                                                             value.Get(), &done),
+                                     S_OK);
+                       });
+                   }},
+        FilterCase{"Save", L"filter-calls",
+                   [](const std::wstring& path) {
+                       CallOnOpenDocument(path, /*allowReadOnly=*/false, [](const TSwDMOpenDocument& document) {
+                           SwDmDocumentSaveError error = swDmDocumentSaveErrorFail;
+                           EXPECT_EQ(document.Document()->Save(&error), S_OK);
+                       });
+                   }},
+        FilterCase{"CloseDoc", L"filter-calls",
+                   [](const std::wstring& path) {
+                       CallOnOpenDocument(path, /*allowReadOnly=*/true,
+                                          [](TSwDMOpenDocument& document) { document.Close(); });
+                   }},
+        // The last releases, when the document object ends: the step's own
+        // end, checked by the test.
+        FilterCase{"Release", L"filter-calls",
+                   [](const std::wstring& path) {
+                       TSwDMOpenDocument document(path, /*allowReadOnly=*/true);
+                       document.Close();
+                       ::SetUnhandledExceptionFilter(&ProgramFilter);
+                   }}),
+    TParamName());
 
 }  // namespace

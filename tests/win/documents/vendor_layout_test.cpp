@@ -375,7 +375,7 @@ TEST(OpenDocument, DocumentHeldByAWriterOpensOnlyForReading) {
     {
         TSwDMOpenDocument reader(path, true);
         long count = -1;
-        EXPECT_EQ(reader.Document().GetCustomPropertyCount(&count), S_OK);
+        EXPECT_EQ(reader.Document()->GetCustomPropertyCount(&count), S_OK);
         EXPECT_EQ(count, 1);
     }
     try {
