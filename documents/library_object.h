@@ -35,7 +35,8 @@ public:
     TLibraryObject& operator=(TLibraryObject&& other) noexcept {
         if (this != &other) {
             Reset();
-            fObject = std::move(other.fObject);
+            // Swapped: a ComPtr's move assignment copies with some compilers' headers.
+            fObject.Swap(other.fObject);
         }
         return *this;
     }

@@ -1,5 +1,6 @@
 """Faults that nothing handles, raised inside the stand-in Document Manager
-(its faults "crash", "crash-filter", "crash-thread", "crash-overflow") during
+(its faults "crash", "crash-filter", "crash-filter-late", "crash-thread",
+"crash-overflow") during
 "/T", and one in the program itself (the test build's fault "access").
 
 A fault on the GUI thread inside a handler is a failure of that handler: the
@@ -38,6 +39,8 @@ CASES = [
     # The library's own filter, put in with its application object, would
     # end the run silently with exit code 2.
     Case("LibraryFilterReplaced", "crash-filter", TITLE, HANDLER_AV, False, 0, True),
+    # The same filter, put in only when the document is opened.
+    Case("LibraryFilterPutInLate", "crash-filter-late", TITLE, HANDLER_AV, False, 0, True),
     Case("FaultOnLibraryThread", "crash-thread", "Anwendungsfehler", CRASH_AV, True, 1, False),
     Case("StackOverflow", "crash-overflow", "Anwendungsfehler", CRASH_OVERFLOW, True, 1, False),
 ]
