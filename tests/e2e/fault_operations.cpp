@@ -4,7 +4,10 @@
 //   KESTRUM_FAULT_MESSAGE  the operation raises a failure with this message
 //   KESTRUM_FAULT_KIND     "abort" raises the silent kind instead; "access"
 //                          writes through a null pointer (an access violation
-//                          in the program itself)
+//                          in the program itself); "setup" makes the
+//                          application's set-up fail, outside the handlers:
+//                          its window class is taken before the program
+//                          starts, with another window procedure
 //   KESTRUM_FAULT_COUNTS   "NEW,UPDATED": the property update reports these
 #include <windows.h>
 
@@ -73,6 +76,23 @@ TFormOperations FaultOperations() {
     return operations;
 }
 
+// The class name of the application's hidden window, taken first, so that
+// its registration (another window procedure) fails with
+// ERROR_CLASS_ALREADY_EXISTS.
+void TakeApplicationWindowClassWhenAsked(HINSTANCE instance) {
+    std::wstring kind;
+    if (!ReadVariable(L"KESTRUM_FAULT_KIND", kind) || kind != L"setup") return;
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &DefWindowProcW;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = L"TApplication";
+    RegisterClassExW(&windowClass);
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return RunProgram(FaultOperations()); }
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    TakeApplicationWindowClassWhenAsked(instance);
+    return RunProgram(FaultOperations());
+}

@@ -2,6 +2,7 @@
 Runs the test build of the program, whose operations fail on request."""
 
 import os
+import re
 import sys
 import time
 
@@ -121,6 +122,29 @@ class ErrorBoxTest(k.WineTestCase):
         window = k.wait_status_window(text=PREVIEW_TEXT)
         self.assertIsNotNone(window)
         self.assertIsNone(k.dialog(wait=3))
+
+    def test_failure_outside_the_handlers_ends_with_application_error_and_exit_code_1(self):
+        # The application's set-up fails (its window class is taken): no
+        # handler runs, the program entry reports it and ends with 1.
+        proc = self.launch_fault(["/T", r"C:\Docs\Part1.sldprt"], KESTRUM_FAULT_KIND="setup")
+        try:
+            found = k.dialog(wait=20)
+            self.assertIsNotNone(found, "no box; exit code %r" % proc.poll())
+            box, children = found
+            self.assertEqual(box.text, "Anwendungsfehler")
+            texts, icons, buttons = box_parts(children)
+            self.assertEqual(len(texts), 1, children)
+            self.assertIsNotNone(re.fullmatch(r"Exception EOSError in Modul KestrumHelper\.exe bei 0{16}\.\r\n"
+                                              r"Systemfehler\.  Code: 1410\.\r\n[^\r\n]+", texts[0], re.S), texts[0])
+            self.assertEqual([b.text for b in buttons], ["OK"])
+            self.assertEqual(len(icons), 1)
+            self.assertTrue(box.exstyle & k.WS_EX_TOPMOST, "the box can open behind other windows")
+            self.assertIsNone(k.wait_status_window(timeout=1), "a status window came")
+            self.assertIsNone(proc.poll(), "ended before the box was answered")
+            self.assertIsNotNone(k.dialog(wait=1, press=True))
+            self.assertEqual(proc.wait(timeout=30), 1)
+        finally:
+            k.stop(proc)
 
 
 if __name__ == "__main__":
