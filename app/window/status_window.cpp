@@ -150,8 +150,14 @@ LRESULT CALLBACK TStatusWindow::FormWndProc(HWND window, UINT message, WPARAM wP
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+LRESULT TStatusWindow::FontOf(HWND window) {
+    TStatusWindow* statusWindow = WindowObjectOf(window);
+    return statusWindow ? reinterpret_cast<LRESULT>(statusWindow->PanelFont()) : 0;
+}
+
 LRESULT CALLBACK TStatusWindow::PanelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     AttachObject(window, message, lParam);
+    if (message == WM_GETFONT) return FontOf(window);
     if (message == WM_PAINT) {
         const TPaint paint(window);
         RECT rect;
@@ -197,6 +203,8 @@ LRESULT CALLBACK TStatusWindow::LabelWndProc(HWND window, UINT message, WPARAM w
         }
         case WM_ERASEBKGND:
             return 1;  // the paint fills the whole label
+        case WM_GETFONT:
+            return FontOf(window);
         default:
             break;
     }

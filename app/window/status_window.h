@@ -38,6 +38,8 @@ public:
 private:
     void ApplyDpi(UINT dpi);
     HFONT PanelFont();
+    // WM_GETFONT of the panel and the label: the font the text is drawn with.
+    static LRESULT FontOf(HWND window);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK FormWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK PanelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
