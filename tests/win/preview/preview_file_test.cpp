@@ -1,7 +1,7 @@
 // Writing the preview file in place: the JPEG bytes into the same file, an
 // empty file for no preview, the wait for a preview another program holds for
-// a moment, and what stays of an existing file when encoding, creating or
-// writing fails.
+// a moment, a hidden or system preview kept so, and what stays of an existing
+// file when encoding, creating or writing fails.
 #include <gtest/gtest.h>
 
 #include <algorithm>
