@@ -20,14 +20,18 @@ void ExtractDocumentThumbnail(const std::wstring& SldFilename) {
 
     // The preview error codes are not looked at: no picture means no preview.
     // A document that keeps its preview only as PNG gives none as a bitmap.
+    // The PNG preview may be transparent in parts: those stay white.
     SwDmPreviewError swResult = swDmPreviewErrorNone;
     ComPtr<IDispatch> previewPicture;
+    TPictureAlpha alpha = TPictureAlpha::Ignored;
     static_cast<void>(swDoc10->GetPreviewBitmap(&swResult, previewPicture.GetAddressOf()));
-    if (!previewPicture)
+    if (!previewPicture) {
         static_cast<void>(swDoc10->GetPreviewPNGBitmap(&swResult, previewPicture.ReleaseAndGetAddressOf()));
+        alpha = TPictureAlpha::OverWhite;
+    }
 
     const ComPtr<IPicture> picture = InterfaceCast<IPicture>(previewPicture.Get());
-    const TScreenBitmap bitmap = processPicture(picture.Get());
+    const TScreenBitmap bitmap = processPicture(picture.Get(), alpha);
     WritePreviewFile(PreviewFileName(SldFilename), bitmap);
 
     swDoc.Close();

@@ -57,6 +57,13 @@ SHORT TOlePicture::Type() const {
 
 bool TOlePicture::Empty() const { return Type() <= PICTYPE_NONE; }
 
+HBITMAP TOlePicture::Bitmap() const {
+    if (Type() != PICTYPE_BITMAP) return nullptr;
+    OLE_HANDLE bitmap = 0;
+    if (FAILED(fPicture->get_Handle(&bitmap))) return nullptr;
+    return GdiHandle<HBITMAP>(bitmap);
+}
+
 void TOlePicture::Draw(HDC dc, const RECT& rect) const {
     const SHORT type = Type();
     if (type <= PICTYPE_NONE) return;

@@ -32,6 +32,10 @@ public:
     // empty picture draws nothing. Raises EOleSysError when Render fails.
     void Draw(HDC dc, const RECT& rect) const;
 
+    // The picture's bitmap when it is a bitmap picture; nullptr otherwise, and
+    // when it does not hand out its handle. The picture keeps it.
+    HBITMAP Bitmap() const;
+
 private:
     // The picture's type; uninitialised without a picture or when it does not tell.
     SHORT Type() const;

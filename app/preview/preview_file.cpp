@@ -34,34 +34,43 @@ bool IsHeldByAnotherProgram(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_USER_MAPPED_FILE;
 }
 
+// The hidden and system attributes of an existing preview that is neither
+// read-only nor a folder; 0 for any other file, and when there is none.
+// Windows refuses CREATE_ALWAYS with other attributes than these on such a
+// file (access denied); users and sync tools hide side files like the preview.
+DWORD HiddenOrSystemAttributes(const std::wstring& FileName) {
+    const DWORD attributes = ::GetFileAttributesW(FileName.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return 0;
+    return attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+}
+
 // Opens the preview for reading and writing, shared with nobody, created when
 // missing and emptied when present. While another program holds it, the open
-// is tried again every 50 ms for up to 2 s; every other failure (read-only,
-// access denied, folder missing, path not valid) is reported at once, and the
-// file stays as it was.
-TFileHandle CreatePreviewFile(const std::wstring& FileName) {
+// is tried again every 50 ms for up to 2 s. Access denied on a hidden or
+// system preview is tried again at once with the file's own hidden and system
+// attributes, which it keeps. Every other failure (read-only, access denied,
+// folder missing, path not valid) is reported at once, and the file stays as
+// it was.
+TFileHandle CreatePreviewFile(const std::wstring& FileName, TCreateFileCall createFile) {
     const ULONGLONG started = ::GetTickCount64();
+    DWORD attributes = FILE_ATTRIBUTE_NORMAL;
     for (;;) {
-        TFileHandle file(::CreateFileW(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        TFileHandle file(createFile(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    attributes, nullptr));
         if (file) return file;
         const DWORD error = ::GetLastError();
+        if (error == ERROR_ACCESS_DENIED) {
+            const DWORD own = HiddenOrSystemAttributes(FileName);
+            if (own != 0 && own != attributes) {
+                attributes = own;
+                continue;
+            }
+        }
         if (!IsHeldByAnotherProgram(error) || ::GetTickCount64() - started >= cHeldPreviewWait) {
             RaiseCreateError(FileName, error);
         }
         ::Sleep(cHeldPreviewRetryStep);
-    }
-}
-
-// Creates the preview, or empties it, when no JPEG could be made: the main
-// product then finds no preview rather than a stale picture of an older
-// state of the document. Best effort: it runs on the way out of the failed
-// encoding, whose failure is the one reported; a preview that cannot be
-// opened stays as it was.
-void EmptyPreviewFile(const std::wstring& FileName) noexcept {
-    try {
-        CreatePreviewFile(FileName);
-    } catch (...) {
     }
 }
 
@@ -100,16 +109,24 @@ void WriteFileBytes(HANDLE file, const std::vector<std::uint8_t>& bytes, const s
 }
 
 void WritePreviewFile(const std::wstring& FileName, const TScreenBitmap& bitmap) {
+    WriteEncodedPreview(FileName, [&bitmap] { return EncodeBitmap(bitmap); }, &::CreateFileW);
+}
+
+void WriteEncodedPreview(const std::wstring& FileName, const std::function<std::vector<std::uint8_t>()>& encode,
+                         TCreateFileCall createFile) {
     // Encoded before the file is opened, which then stays shared with nobody
     // only for the write.
     std::vector<std::uint8_t> jpeg;
     try {
-        jpeg = EncodeBitmap(bitmap);
+        jpeg = encode();
     } catch (...) {
-        EmptyPreviewFile(FileName);
+        // The preview is created or emptied all the same: the main product
+        // then finds no preview rather than a stale picture of an older state
+        // of the document. When that fails, its failure is the one raised.
+        CreatePreviewFile(FileName, createFile);
         throw;
     }
-    const TFileHandle file = CreatePreviewFile(FileName);
+    const TFileHandle file = CreatePreviewFile(FileName, createFile);
     try {
         WriteFileBytes(file.Get(), jpeg, FileName);
     } catch (const EFWriteError&) {

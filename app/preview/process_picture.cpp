@@ -1,5 +1,10 @@
 #include "process_picture.h"
 
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "alpha_over_white.h"
 #include "handles.h"
 #include "ole_picture.h"
 #include "os_error.h"
@@ -36,16 +41,83 @@ private:
     TObjectSelection fSelection;
 };
 
+// A picture as rows of blue, green, red and alpha (premultiplied), top row
+// first, with no gaps between the rows.
+struct TBgraPicture {
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint8_t> Bytes;
+};
+
+BITMAPINFO TopDown32BitInfo(int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+// Blue, green and red in the low three bytes, as in BI_RGB.
+bool HasBgrMasks(const DIBSECTION& section) {
+    return section.dsBitfields[0] == 0x00FF0000 && section.dsBitfields[1] == 0x0000FF00 &&
+           section.dsBitfields[2] == 0x000000FF;
+}
+
+// The pixels of a 32-bit DIB section, the only kind of bitmap whose fourth
+// byte can be alpha; nothing for any other bitmap.
+std::optional<TBgraPicture> Pixels32(HBITMAP bitmap) {
+    DIBSECTION section = {};
+    if (!bitmap || ::GetObjectW(bitmap, sizeof section, &section) != sizeof section) return std::nullopt;
+    if (section.dsBm.bmBitsPixel != 32 || section.dsBm.bmWidth <= 0 || section.dsBm.bmHeight <= 0) {
+        return std::nullopt;
+    }
+    const DWORD compression = section.dsBmih.biCompression;
+    if (compression != BI_RGB && !(compression == BI_BITFIELDS && HasBgrMasks(section))) return std::nullopt;
+    TBgraPicture picture;
+    picture.Width = section.dsBm.bmWidth;
+    picture.Height = section.dsBm.bmHeight;
+    picture.Bytes.resize(static_cast<std::size_t>(picture.Width) * static_cast<std::size_t>(picture.Height) * 4);
+    BITMAPINFO info = TopDown32BitInfo(picture.Width, picture.Height);
+    const TWindowDC screen(nullptr);
+    if (!screen.Get()) RaiseGdiError();
+    ::GdiFlush();
+    if (::GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(picture.Height), picture.Bytes.data(), &info,
+                    DIB_RGB_COLORS) != picture.Height) {
+        RaiseGdiError();
+    }
+    return picture;
+}
+
+// The picture laid over the white bitmap and stretched over rect, as the
+// picture's own drawing stretches it (a 32-bit picture has no palette).
+void DrawOverWhite(HDC dc, TBgraPicture& picture, const RECT& rect) {
+    CompositeOverWhite(picture.Bytes);
+    const BITMAPINFO info = TopDown32BitInfo(picture.Width, picture.Height);
+    if (::StretchDIBits(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, 0, 0, picture.Width,
+                        picture.Height, picture.Bytes.data(), &info, DIB_RGB_COLORS, SRCCOPY) == 0) {
+        RaiseGdiError();
+    }
+}
+
 }  // namespace
 
-TScreenBitmap processPicture(IPicture* PictureIntf) {
+TScreenBitmap processPicture(IPicture* PictureIntf, TPictureAlpha alpha) {
     const TOlePicture aPicture(PictureIntf);
     TScreenBitmap aBitmap;
     aBitmap.SetSize(aPicture.Width(), aPicture.Height());
     if (!aBitmap.Empty() && !aPicture.Empty()) {
         const TBitmapCanvas canvas(aBitmap);
         const RECT rect = {0, 0, aPicture.Width(), aPicture.Height()};
-        aPicture.Draw(canvas.Get(), rect);
+        std::optional<TBgraPicture> pixels;
+        if (alpha == TPictureAlpha::OverWhite) pixels = Pixels32(aPicture.Bitmap());
+        if (pixels && HasAlpha(pixels->Bytes)) {
+            DrawOverWhite(canvas.Get(), *pixels, rect);
+        } else {
+            aPicture.Draw(canvas.Get(), rect);
+        }
     }
     return aBitmap;
 }

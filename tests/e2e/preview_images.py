@@ -1,6 +1,7 @@
 """Pictures for the tests, the benchmarks and the demo, written without any
 library: an uncompressed 24-bit BMP file, a PNG file and an enhanced metafile,
-all in four coloured quarters; reading a JPEG back (its size from the frame
+all in four coloured quarters, and a 32-bit BMP and an RGBA PNG in two halves
+with alpha; reading a JPEG back (its size from the frame
 header, its pixels through the system's djpeg) and reading a binary PPM."""
 
 import struct
@@ -47,6 +48,35 @@ def png(width, height, quarters=QUARTERS):
     header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(rows)))
             + chunk(b"IEND", b""))
+
+
+def halves(width, height, left, right):
+    """Rows of 4-byte pixels, top row first, the left half of one colour and
+    the right half of the other, each an (r, g, b, alpha) tuple: RGBA order."""
+    row = bytes(left) * (width // 2) + bytes(right) * (width - width // 2)
+    return [row] * height
+
+
+def png_rgba(width, height, left, right):
+    """A PNG file (8-bit RGBA, no interlace) in two halves of (r, g, b, alpha)
+    colours, left and right."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    rows = b"".join(b"\0" + row for row in halves(width, height, left, right))  # filter: none
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows))
+            + chunk(b"IEND", b""))
+
+
+def bmp32(width, height, left, right):
+    """A 32-bit BMP file (BI_RGB, top row first) in two halves of (r, g, b,
+    alpha) colours, left and right; the fourth byte of each pixel is the alpha."""
+    def bgra(row):
+        return b"".join(bytes((row[i + 2], row[i + 1], row[i], row[i + 3])) for i in range(0, len(row), 4))
+    pixels = b"".join(bgra(row) for row in halves(width, height, left, right))
+    file_header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(pixels), 0, 0, 14 + 40)
+    info = struct.pack("<IiiHHIIiiII", 40, width, -height, 1, 32, 0, len(pixels), 3780, 3780, 0, 0)
+    return file_header + info + pixels
 
 
 def emf(himetric_width, himetric_height, quarters=QUARTERS):

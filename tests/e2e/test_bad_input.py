@@ -538,7 +538,8 @@ class PreviewInPlaceTest(BadInputTestCase):
     beside the old one would change), nothing else in the folder, a hold of
     another program for a moment waited out (the file open, or only a view of
     it mapped), and on a failure either the old preview whole (held longer,
-    read-only) or a preview of length 0 (full disk), never part of a JPEG."""
+    read-only) or a preview of length 0 (full disk), never part of a JPEG. A
+    hidden preview is written and stays hidden."""
 
     # How another program holds the preview: holdfile's option, and how long
     # a hold "for a moment" lasts after the program asked for the picture.
@@ -566,6 +567,20 @@ class PreviewInPlaceTest(BadInputTestCase):
             self.skipTest("run as the superuser, and no immutable flag here")
         self.addCleanup(subprocess.run, ["chattr", "-i", path], capture_output=True, timeout=30)
 
+    def attributes(self, path):
+        """The attribute letters Wine's attrib shows for the file (A, H, R, S)."""
+        result = k.wine(["attrib", windows_path(path)], timeout=60)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        line = result.stdout.decode("utf-8", "replace").strip()
+        letters, _, shown = line.partition(":\\")
+        self.assertTrue(shown, "no file in attrib's answer %r" % line)
+        return set(letters[:-1].split())
+
+    def make_hidden(self, path):
+        result = k.wine(["attrib", "+h", windows_path(path)], timeout=60)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn("H", self.attributes(path), "Wine keeps no hidden attribute here")
+
     def extract_held_for_a_moment(self, given, preview, how):
         """Runs "/T" while another program holds the preview; the hold ends
         300 ms (open) or 1.5 s (mapped) after the program asked for the
@@ -591,14 +606,15 @@ class PreviewInPlaceTest(BadInputTestCase):
     def test_preview_is_written_in_place_or_left_as_it_was(self):
         old = b"old preview " * 1000
         # Name, on a full disk, the other program's hold (how it holds, "open"
-        # or "mapped", and for how long, "moment" or "longer") or "read-only",
-        # the runs, the error box ("creation", "write") or None.
+        # or "mapped", and for how long, "moment" or "longer"), "read-only" or
+        # "hidden", the runs, the error box ("creation", "write") or None.
         cases = [("RunTwice", False, "", 2, None),
                  ("HeldForAMoment", False, "open moment", 1, None),
                  ("HeldLongerThanTheWait", False, "open longer", 1, "creation"),
                  ("MappedForAMoment", False, "mapped moment", 1, None),
                  ("MappedLongerThanTheWait", False, "mapped longer", 1, "creation"),
                  ("ReadOnly", False, "read-only", 1, "creation"),
+                 ("Hidden", False, "hidden", 1, None),
                  ("FullDisk", True, "", 1, "write")]
         for name, full_disk, hold, runs, failure in cases:
             how, _, length = hold.partition(" ")
@@ -617,6 +633,8 @@ class PreviewInPlaceTest(BadInputTestCase):
                 write(preview, old[:100] if full_disk else old)
                 if hold == "read-only":
                     self.make_read_only(preview)
+                if hold == "hidden":
+                    self.make_hidden(preview)
                 if full_disk:
                     self.fill(folder)
                 stored, names, inode = read(document), sorted(os.listdir(folder)), os.stat(preview).st_ino
@@ -646,6 +664,8 @@ class PreviewInPlaceTest(BadInputTestCase):
                     self.assertEqual(os.path.getsize(preview), 0, "part of a JPEG was left")
                 if hold == "read-only":
                     self.assertFalse(os.stat(preview).st_mode & 0o222, "the read-only preview became writable")
+                if hold == "hidden":
+                    self.assertIn("H", self.attributes(preview), "the preview is no longer hidden")
                 self.assertEqual(os.stat(preview).st_ino, inode, "another file took the preview's place")
                 self.assertEqual(read(document), stored, "the document was changed")
                 self.assertEqual(sorted(os.listdir(folder)), names, "a file was left in the folder")

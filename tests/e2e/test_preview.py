@@ -2,6 +2,7 @@
 beside them decoded with the system's libjpeg, and the failures with their
 error boxes. Needs a prefix with the stand-in Document Manager 28."""
 
+import collections
 import os
 import subprocess
 import sys
@@ -113,6 +114,30 @@ class PreviewTest(k.WineTestCase):
         self.assertEqual(image[:2], (64, 32))
         self.assert_quarters(image)
         self.assertEqual(calls.calls(), k.opened(57, 59, 15))
+
+    def test_png_preview_with_alpha_lies_over_white(self):
+        # Transparent pixels of the PNG preview come out white, opaque ones
+        # keep their colour; a 32-bit picture whose alpha bytes are all 0 (the
+        # stand-in gives one for a PNG without alpha) carries no alpha and
+        # stays green; the bitmap preview is drawn as it is, alpha or not, so
+        # its transparent black stays black.
+        Case = collections.namedtuple("Case", "name preview png_preview left right")
+        transparent, opaque_green = (0, 0, 0, 0), (0, 255, 0, 255)
+        cases = [Case("HalfTransparentPng", None, img.png_rgba(64, 32, transparent, opaque_green),
+                      img.WHITE, img.GREEN),
+                 Case("OpaqueGreenPngAlphaZero", None, img.png(64, 32, (img.GREEN,) * 4), img.GREEN, img.GREEN),
+                 Case("HalfTransparentBitmap", img.bmp32(64, 32, transparent, opaque_green), None,
+                      (0, 0, 0), img.GREEN)]
+        for case in cases:
+            with self.subTest(case.name):
+                document = self.document(case.name + ".sldprt", case.preview, png_preview=case.png_preview)
+                self.extract(document)
+                image = img.decode_jpeg(self.path(case.name + ".sldprtKS"))
+                self.assertEqual(image[:2], (64, 32))
+                for x, colour in ((4, case.left), (16, case.left), (48, case.right), (60, case.right)):
+                    for y in (4, 16, 28):
+                        self.assertTrue(img.near(img.pixel(image, x, y), colour, TOLERANCE),
+                                        "pixel %d,%d is %r, not %r" % (x, y, img.pixel(image, x, y), colour))
 
     def test_bitmap_preview_is_taken_before_the_png_preview(self):
         document = self.document("Beide.sldprt", img.bmp(40, 40, (img.RED,) * 4), png_preview=img.png(64, 32))

@@ -4,6 +4,7 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -138,6 +139,24 @@ private:
     long fHeight;
 };
 
+std::uint32_t BigEndian32(const std::vector<std::uint8_t>& d, std::size_t at) {
+    return (std::uint32_t{d[at]} << 24) | (std::uint32_t{d[at + 1]} << 16) | (std::uint32_t{d[at + 2]} << 8) | d[at + 3];
+}
+
+// A PNG file with an alpha channel (colour type 4 or 6) or a transparent
+// colour (a tRNS chunk).
+bool PngHasAlpha(const std::vector<std::uint8_t>& png) {
+    const std::size_t cColourTypeAt = 8 + 8 + 9;  // signature, IHDR length and name, width, height, depth
+    if (png.size() > cColourTypeAt && (png[cColourTypeAt] == 4 || png[cColourTypeAt] == 6)) return true;
+    for (std::size_t at = 8; at + 8 <= png.size();) {
+        const std::uint32_t length = BigEndian32(png, at);
+        if (std::memcmp(png.data() + at + 4, "tRNS", 4) == 0) return true;
+        if (std::memcmp(png.data() + at + 4, "IEND", 4) == 0 || length > png.size() - at - 8) break;
+        at += 12 + static_cast<std::size_t>(length);
+    }
+    return false;
+}
+
 }  // namespace
 
 HRESULT CreatePngPicture(const std::vector<std::uint8_t>& png, IPicture** picture) {
@@ -145,7 +164,11 @@ HRESULT CreatePngPicture(const std::vector<std::uint8_t>& png, IPicture** pictur
     if (!picture) return E_POINTER;
     *picture = nullptr;
     if (png.empty() || png.size() > 0xFFFFFFFFu) return E_INVALIDARG;
-    // Decoded by the platform's imaging component into 32-bit BGR rows.
+    // Decoded by the platform's imaging component into a 32-bit DIB section:
+    // with alpha premultiplied (as AlphaBlend takes it) when the PNG has
+    // transparency, and otherwise with every alpha byte 0, the convention of
+    // 32-bit bitmaps without alpha.
+    const bool withAlpha = PngHasAlpha(png);
     ComPtr<IWICImagingFactory> factory;
     HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                     IID_PPV_ARGS(factory.GetAddressOf()));
@@ -161,7 +184,8 @@ HRESULT CreatePngPicture(const std::vector<std::uint8_t>& png, IPicture** pictur
     ComPtr<IWICBitmapFrameDecode> frame;
     if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
     ComPtr<IWICBitmapSource> converted;
-    if (SUCCEEDED(hr)) hr = ::WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), &converted);
+    if (SUCCEEDED(hr)) hr = ::WICConvertBitmapSource(withAlpha ? GUID_WICPixelFormat32bppPBGRA : GUID_WICPixelFormat32bppBGR, frame.Get(),
+                                  &converted);
     UINT width = 0, height = 0;
     if (SUCCEEDED(hr)) hr = converted->GetSize(&width, &height);
     if (FAILED(hr)) return hr;
@@ -181,6 +205,10 @@ HRESULT CreatePngPicture(const std::vector<std::uint8_t>& png, IPicture** pictur
     const UINT stride = width * 4;
     hr = converted->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits));
     if (FAILED(hr)) return hr;
+    if (!withAlpha) {
+        auto* bytes = static_cast<BYTE*>(bits);
+        for (std::size_t alphaAt = 3; alphaAt < std::size_t{stride} * height; alphaAt += 4) bytes[alphaAt] = 0;
+    }
     PICTDESC description = {};
     description.cbSizeofstruct = sizeof description;
     description.picType = PICTYPE_BITMAP;

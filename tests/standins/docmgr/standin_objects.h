@@ -22,7 +22,9 @@ ISwDMDocument10* NewDocument(TDocumentContent content, bool writing, TFileHandle
 HRESULT CreateStoredPicture(const std::vector<std::uint8_t>& preview, IPicture** picture);
 
 // An OLE bitmap picture of a PNG file's bytes, decoded with the platform's
-// imaging component.
+// imaging component into a 32-bit DIB section: alpha premultiplied when the
+// PNG has transparency (an alpha channel or a tRNS chunk), otherwise every
+// alpha byte 0.
 HRESULT CreatePngPicture(const std::vector<std::uint8_t>& png, IPicture** picture);
 
 // A picture of type none that reports the given size in 0.01 mm.

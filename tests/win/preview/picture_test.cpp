@@ -1,7 +1,9 @@
 // From OLE picture to bitmap: sizes through the screen's HIMETRIC mapping,
-// the drawing of each kind of picture, and the failures on the way.
+// the drawing of each kind of picture, a 32-bit picture's alpha laid over
+// white or passed over, and the failures on the way.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <iostream>
 #include <ostream>
@@ -136,6 +138,95 @@ INSTANTIATE_TEST_SUITE_P(
                         return ScriptedPicture(script, calls);
                     },
                     TExpect::NoPixels, 0, 0}),
+    TParamName());
+
+// A 32-bit DIB section picture in quarters of blue, green, red and alpha
+// (premultiplied) bytes, top row first or bottom row first.
+struct TBgra {
+    std::uint8_t B, G, R, A;
+};
+ComPtr<IPicture> Bgra32Picture(int width, int height, const TBgra (&quarters)[4], bool topDown) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = topDown ? -height : height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    TBitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) {
+        ADD_FAILURE() << "CreateDIBSection failed";
+        return nullptr;
+    }
+    for (int y = 0; y < height; ++y) {
+        auto* row = static_cast<TBgra*>(bits) + static_cast<std::size_t>(topDown ? y : height - 1 - y) * width;
+        for (int x = 0; x < width; ++x) row[x] = quarters[(y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0)];
+    }
+    ::GdiFlush();
+    PICTDESC description = {};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_BITMAP;
+    description.bmp.hbitmap = bitmap.Get();
+    ComPtr<IPicture> picture;
+    if (FAILED(::OleCreatePictureIndirect(&description, IID_IPicture, TRUE,
+                                          reinterpret_cast<void**>(picture.GetAddressOf())))) {
+        ADD_FAILURE() << "OleCreatePictureIndirect failed";
+        return nullptr;
+    }
+    bitmap.Release();  // the picture owns it now
+    return picture;
+}
+
+// Top left transparent, top right opaque red, bottom left blue at half
+// coverage, bottom right opaque green.
+const TBgra cWithAlpha[4] = {{0, 0, 0, 0}, {0, 0, 255, 255}, {128, 0, 0, 128}, {0, 255, 0, 255}};
+// The same colours with every alpha byte 0: no alpha at all.
+const TBgra cAlphaZero[4] = {{0, 0, 0, 0}, {0, 0, 255, 0}, {128, 0, 0, 0}, {0, 255, 0, 0}};
+
+struct AlphaCase {
+    const char* name;
+    const TBgra (&quarters)[4];
+    bool topDown;
+    TPictureAlpha alpha;
+    TQuarters expected;
+};
+void PrintTo(const AlphaCase& c, std::ostream* os) { *os << c.name; }
+
+// Laid over white: transparent is white, half-covered blue pale blue, opaque
+// colours kept. Drawn as the picture draws itself: the colour bytes as they
+// are, transparent black.
+const TQuarters cOverWhite = {RGB(255, 255, 255), RGB(255, 0, 0), RGB(127, 127, 255), RGB(0, 255, 0)};
+const TQuarters cAsItIs = {RGB(0, 0, 0), RGB(255, 0, 0), RGB(0, 0, 128), RGB(0, 255, 0)};
+
+class AlphaPictureTest : public testing::TestWithParam<AlphaCase> {};
+
+TEST_P(AlphaPictureTest, IsLaidOverWhiteOnlyWhenAskedAndItHasAlpha) {
+    const AlphaCase& c = GetParam();
+    const ComPtr<IPicture> picture = Bgra32Picture(96, 48, c.quarters, c.topDown);
+    ASSERT_TRUE(picture);
+    const TScreenBitmap bitmap = processPicture(picture.Get(), c.alpha);
+    ASSERT_EQ(bitmap.Width(), 96);
+    ASSERT_EQ(bitmap.Height(), 48);
+    const TBgrCopy copy = bitmap.Bgr24Copy();
+    const struct {
+        int x, y;
+        COLORREF colour;
+    } probes[] = {{24, 12, c.expected.TopLeft},    {72, 12, c.expected.TopRight},   {24, 36, c.expected.BottomLeft},
+                  {72, 36, c.expected.BottomRight}, {0, 0, c.expected.TopLeft},      {95, 47, c.expected.BottomRight}};
+    for (const auto& p : probes) {
+        EXPECT_TRUE(NearColour(PixelOf(copy, p.x, p.y), p.colour, 2))
+            << "pixel " << p.x << "," << p.y << " is " << ColourText(PixelOf(copy, p.x, p.y)) << ", not "
+            << ColourText(p.colour);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AlphaPictureTest,
+    testing::Values(AlphaCase{"TopDownOverWhite", cWithAlpha, true, TPictureAlpha::OverWhite, cOverWhite},
+                    AlphaCase{"BottomUpOverWhite", cWithAlpha, false, TPictureAlpha::OverWhite, cOverWhite},
+                    AlphaCase{"AlphaIgnored", cWithAlpha, false, TPictureAlpha::Ignored, cAsItIs},
+                    AlphaCase{"AllAlphaZeroDrawnAsItIs", cAlphaZero, true, TPictureAlpha::OverWhite, cAsItIs}),
     TParamName());
 
 TEST(ProcessPicture, RendersWithTheUpsideDownSourceRectangle) {

@@ -1,12 +1,14 @@
 // Writing the preview file in place: the JPEG bytes into the same file, an
 // empty file for no preview, the wait for a preview another program holds for
-// a moment, and what stays of an existing file when encoding, creating or
-// writing fails.
+// a moment, a hidden or system preview kept so, and what stays of an existing
+// file when encoding, creating or writing fails.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <new>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -120,15 +122,36 @@ TEST_F(PreviewFileTest, RelativeNameIsWrittenInTheCurrentFolder) {
     ExpectOnlyThePreview();
 }
 
-// A picture the JPEG library refuses (wider than 65500 pixels): the failure
-// is the library's, and the preview has length 0 by then, in place of an old
-// one or new; a preview that cannot be opened (its folder missing, or held
-// past the wait) stays as it was, and the library's failure is still the one
-// raised.
+// The message of what f raises: an Exception's message, "std::bad_alloc",
+// or "nothing raised".
+std::wstring RaisedMessage(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Exception& e) {
+        return e.Message();
+    } catch (const std::bad_alloc&) {
+        return L"std::bad_alloc";
+    }
+    return L"nothing raised";
+}
+
+std::wstring CreationMessage(const std::wstring& path, DWORD error) {
+    return L"Datei \"" + path + L"\" kann nicht erstellt werden. " + SysErrorMessage(error);
+}
+
+// A failed encoding: a picture the JPEG library refuses (wider than 65500
+// pixels), a 24-bit copy that cannot be made, memory that runs out. Whatever
+// failed, the preview has length 0 by then, in place of an old one or new, and
+// the encoding's failure is raised. A preview that cannot be opened (its
+// folder missing, or held past the wait) stays as it was, and its creation
+// failure is the one raised: the file is created before the encoding in the
+// order of the steps.
+enum class TEncodingFailure { JpegError, No24BitCopy, OutOfMemory };
 enum class TEncodingTarget { ExistingPreview, NoPreview, FolderMissing, HeldThroughout };
 
 struct FailedEncodingCase {
     const char* name;
+    TEncodingFailure failure;
     TEncodingTarget target;
 };
 void PrintTo(const FailedEncodingCase& c, std::ostream* os) { *os << c.name; }
@@ -139,6 +162,23 @@ TEST_P(FailedEncodingTest, LeavesAPreviewOfLengthZeroOrTheOldOneWhenItCannotBeOp
     const FailedEncodingCase& c = GetParam();
     const TScreenBitmap tooWide = FilledBitmap(JPEG_MAX_DIMENSION + 1, 1, RGB(255, 0, 0));
     ASSERT_FALSE(tooWide.Empty());
+    std::function<TBytes()> encode;
+    std::wstring encodingMessage;
+    switch (c.failure) {
+        case TEncodingFailure::JpegError:
+            encode = [&tooWide] { return EncodeJpeg(tooWide.Bgr24Copy().Pixels()); };
+            encodingMessage = L"JPEG-Fehler #" + std::to_wstring(static_cast<int>(JERR_IMAGE_TOO_BIG));
+            break;
+        case TEncodingFailure::No24BitCopy:
+            // What the 24-bit copy raises when the platform gives no reason.
+            encode = []() -> TBytes { RaiseGdiError(0); };
+            encodingMessage = L"Systemressourcen erschöpft";
+            break;
+        case TEncodingFailure::OutOfMemory:
+            encode = []() -> TBytes { throw std::bad_alloc(); };
+            encodingMessage = L"std::bad_alloc";
+            break;
+    }
     const std::wstring target =
         c.target == TEncodingTarget::FolderMissing ? folder.File(L"fehlt\\Teil1.sldprtKS") : fileName;
     TFileHandle held;
@@ -152,43 +192,166 @@ TEST_P(FailedEncodingTest, LeavesAPreviewOfLengthZeroOrTheOldOneWhenItCannotBeOp
                                  nullptr));
         ASSERT_TRUE(held);
     }
-    try {
-        WritePreviewFile(target, tooWide);
-        ADD_FAILURE() << "no error raised";
-    } catch (const EJPEG& e) {
-        EXPECT_EQ(e.MessageNumber, JERR_IMAGE_TOO_BIG);
-        EXPECT_EQ(e.Message(), L"JPEG-Fehler #" + std::to_wstring(static_cast<int>(JERR_IMAGE_TOO_BIG)));
-    } catch (const Exception& e) {
-        ADD_FAILURE() << "raised: " << e.what();
-    }
+    const std::wstring raised = RaisedMessage([&] { WriteEncodedPreview(target, encode, &::CreateFileW); });
     held.Reset();
     switch (c.target) {
         case TEncodingTarget::ExistingPreview:
+            EXPECT_EQ(raised, encodingMessage);
             EXPECT_TRUE(ReadFileBytes(fileName).empty()) << "the old preview was left";
             EXPECT_EQ(FileIdentity(fileName), identity) << "a new file took the preview's place";
             ExpectOnlyThePreview();
             break;
         case TEncodingTarget::NoPreview:
+            EXPECT_EQ(raised, encodingMessage);
             ASSERT_TRUE(IsExistingFile(fileName)) << "no preview created";
             EXPECT_TRUE(ReadFileBytes(fileName).empty());
             ExpectOnlyThePreview();
             break;
         case TEncodingTarget::FolderMissing:
+            EXPECT_EQ(raised, CreationMessage(target, ERROR_PATH_NOT_FOUND));
             EXPECT_TRUE(NamesIn(folder.Path()).empty());
             break;
         case TEncodingTarget::HeldThroughout:
+            EXPECT_EQ(raised, CreationMessage(fileName, ERROR_SHARING_VIOLATION));
             EXPECT_EQ(ReadFileBytes(fileName), cOldPreview);
             ExpectOnlyThePreview();
             break;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FailedEncodingTest,
-                         testing::Values(FailedEncodingCase{"ExistingPreview", TEncodingTarget::ExistingPreview},
-                                         FailedEncodingCase{"NoPreview", TEncodingTarget::NoPreview},
-                                         FailedEncodingCase{"FolderMissing", TEncodingTarget::FolderMissing},
-                                         FailedEncodingCase{"HeldThroughout", TEncodingTarget::HeldThroughout}),
-                         TParamName());
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FailedEncodingTest,
+    testing::Values(
+        FailedEncodingCase{"JpegErrorExistingPreview", TEncodingFailure::JpegError, TEncodingTarget::ExistingPreview},
+        FailedEncodingCase{"JpegErrorNoPreview", TEncodingFailure::JpegError, TEncodingTarget::NoPreview},
+        FailedEncodingCase{"JpegErrorFolderMissing", TEncodingFailure::JpegError, TEncodingTarget::FolderMissing},
+        FailedEncodingCase{"JpegErrorHeldThroughout", TEncodingFailure::JpegError, TEncodingTarget::HeldThroughout},
+        FailedEncodingCase{"No24BitCopyExistingPreview", TEncodingFailure::No24BitCopy,
+                           TEncodingTarget::ExistingPreview},
+        FailedEncodingCase{"OutOfMemoryExistingPreview", TEncodingFailure::OutOfMemory,
+                           TEncodingTarget::ExistingPreview},
+        FailedEncodingCase{"OutOfMemoryNoPreview", TEncodingFailure::OutOfMemory, TEncodingTarget::NoPreview}),
+    TParamName());
+
+// Windows refuses to empty a hidden or system file with normal attributes
+// (CreateFile, Remarks: "specify the same attributes as the existing file");
+// Wine does not, so the preview is opened through a stand-in that refuses as
+// Windows does. A hidden or system preview is then opened again with its own
+// attributes: written (or emptied after a failed encoding) in place, it stays
+// hidden or system, also when another program holds it for a moment. A
+// read-only one is refused at once and stays whole.
+std::vector<DWORD> gOpenAttributes;
+
+HANDLE WINAPI CreateFileAsWindows(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                  DWORD disposition, DWORD flags, HANDLE templateFile) {
+    gOpenAttributes.push_back(flags);
+    const DWORD existing = ::GetFileAttributesW(name);
+    if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY)) {
+        const DWORD needed = existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        // Windows refuses to write a read-only file to everyone; Wine lets
+        // the superuser.
+        const bool readOnlyRefused = (existing & FILE_ATTRIBUTE_READONLY) && (access & GENERIC_WRITE);
+        const bool overwriteRefused =
+            (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) && (flags & needed) != needed;
+        if (readOnlyRefused || overwriteRefused) {
+            ::SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        }
+    }
+    return ::CreateFileW(name, access, share, security, disposition, flags, templateFile);
+}
+
+const DWORD cHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+struct HiddenPreviewCase {
+    const char* name;
+    DWORD attributes;        // of the old preview
+    bool heldForAMoment;     // by another program, 300 ms
+    bool encodingFails;      // a JPEG error
+    DWORD error;             // ERROR_SUCCESS: written (or emptied)
+    std::vector<DWORD> opens;  // the attributes of each open, in order
+};
+void PrintTo(const HiddenPreviewCase& c, std::ostream* os) { *os << c.name; }
+
+class HiddenPreviewTest : public PreviewFileTest, public testing::WithParamInterface<HiddenPreviewCase> {
+protected:
+    void SetUp() override { gOpenAttributes.clear(); }
+    void TearDown() override { ::SetFileAttributesW(fileName.c_str(), FILE_ATTRIBUTE_NORMAL); }
+};
+
+TEST_P(HiddenPreviewTest, IsWrittenWithItsOwnAttributesOrLeftWhole) {
+    const HiddenPreviewCase& c = GetParam();
+    WriteTestFile(fileName, cOldPreview);
+    ASSERT_TRUE(::SetFileAttributesW(fileName.c_str(), c.attributes));
+    ASSERT_EQ(::GetFileAttributesW(fileName.c_str()) & (cHiddenSystem | FILE_ATTRIBUTE_READONLY),
+              c.attributes & (cHiddenSystem | FILE_ATTRIBUTE_READONLY))
+        << "the attributes are not kept here";
+    const auto identity = FileIdentity(fileName);
+    TFileHandle held;
+    std::thread release;
+    if (c.heldForAMoment) {
+        held.Reset(::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+        ASSERT_TRUE(held);
+        release = std::thread([&held] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            held.Reset();
+        });
+    }
+    const TScreenBitmap bitmap = c.encodingFails ? FilledBitmap(JPEG_MAX_DIMENSION + 1, 1, RGB(255, 0, 0))
+                                                 : FilledBitmap(8, 8, RGB(0, 0, 255));
+    const auto encode = [&bitmap] { return EncodeJpeg(bitmap.Bgr24Copy().Pixels()); };
+    const auto started = std::chrono::steady_clock::now();
+    const std::wstring raised =
+        RaisedMessage([&] { WriteEncodedPreview(fileName, encode, &CreateFileAsWindows); });
+    const long long took = MillisecondsSince(started);
+    if (release.joinable()) release.join();
+
+    if (c.error != ERROR_SUCCESS) {
+        EXPECT_EQ(raised, CreationMessage(fileName, c.error));
+        EXPECT_LT(took, 1000) << "not refused at once";
+        EXPECT_EQ(ReadFileBytes(fileName), cOldPreview);
+    } else if (c.encodingFails) {
+        EXPECT_EQ(raised, L"JPEG-Fehler #" + std::to_wstring(static_cast<int>(JERR_IMAGE_TOO_BIG)));
+        EXPECT_TRUE(ReadFileBytes(fileName).empty()) << "the old preview was left";
+    } else {
+        EXPECT_EQ(raised, L"nothing raised");
+        EXPECT_EQ(ReadFileBytes(fileName), EncodeJpeg(bitmap.Bgr24Copy().Pixels()));
+    }
+    EXPECT_EQ(::GetFileAttributesW(fileName.c_str()) & (cHiddenSystem | FILE_ATTRIBUTE_READONLY),
+              c.attributes & (cHiddenSystem | FILE_ATTRIBUTE_READONLY))
+        << "the attributes changed";
+    EXPECT_EQ(FileIdentity(fileName), identity) << "a new file took the preview's place";
+    if (c.heldForAMoment) {
+        // Refused, then opened again with the file's attributes, waited for
+        // while held, written.
+        ASSERT_GE(gOpenAttributes.size(), 3u);
+        EXPECT_EQ(gOpenAttributes.front(), static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+        EXPECT_TRUE(std::all_of(gOpenAttributes.begin() + 1, gOpenAttributes.end(),
+                                [](DWORD flags) { return flags == FILE_ATTRIBUTE_HIDDEN; }));
+        EXPECT_GE(took, 250);
+    } else {
+        EXPECT_EQ(gOpenAttributes, c.opens);
+    }
+    ExpectOnlyThePreview();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HiddenPreviewTest,
+    testing::Values(
+        HiddenPreviewCase{"Hidden", FILE_ATTRIBUTE_HIDDEN, false, false, ERROR_SUCCESS,
+                          {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN}},
+        HiddenPreviewCase{"System", FILE_ATTRIBUTE_SYSTEM, false, false, ERROR_SUCCESS,
+                          {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_SYSTEM}},
+        HiddenPreviewCase{"HiddenAndSystem", cHiddenSystem, false, false, ERROR_SUCCESS,
+                          {FILE_ATTRIBUTE_NORMAL, cHiddenSystem}},
+        HiddenPreviewCase{"ReadOnlyAndHidden", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, false, false,
+                          ERROR_ACCESS_DENIED, {FILE_ATTRIBUTE_NORMAL}},
+        HiddenPreviewCase{"Normal", FILE_ATTRIBUTE_NORMAL, false, false, ERROR_SUCCESS, {FILE_ATTRIBUTE_NORMAL}},
+        HiddenPreviewCase{"HiddenEmptiedAfterAFailedEncoding", FILE_ATTRIBUTE_HIDDEN, false, true, ERROR_SUCCESS,
+                          {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN}},
+        HiddenPreviewCase{"HiddenHeldForAMoment", FILE_ATTRIBUTE_HIDDEN, true, false, ERROR_SUCCESS, {}}),
+    TParamName());
 
 // An existing preview that another program holds open (whatever it shares),
 // of which it keeps only a mapped view (its handles closed, as scanners and
