@@ -3,9 +3,14 @@
 // exceptions that nothing in the library handles (see fault_injection.h for
 // the names that switch them on).
 
-// Raises the crash asked for by "crash", "crash-overflow" or "crash-thread",
-// and the fault of "crash-filter"; returns when none of them is asked for.
+// Raises the crash asked for by "crash", "crash-overflow", "crash-thread",
+// "crash-loaderlock", "crash-timerproc" or "crash-twice", and the fault of
+// "crash-filter"; returns when none of them is asked for, and for
+// "crash-thread-nowait" after starting the thread that faults.
 void CrashWhenAsked();
+
+// For "crash-thread-nowait": CloseDoc takes a moment.
+void DelayCloseWhenAsked();
 
 // For "crash-filter": puts in an unhandled-exception filter of the library's
 // own, which ends the process silently (exit code cSilentFilterExitCode).

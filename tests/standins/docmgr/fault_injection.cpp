@@ -24,6 +24,10 @@ const wchar_t* FaultName(TFault fault) {
         case TFault::CrashOverflow: return L"crash-overflow";
         case TFault::CrashThread: return L"crash-thread";
         case TFault::CrashFilter: return L"crash-filter";
+        case TFault::CrashThreadNoWait: return L"crash-thread-nowait";
+        case TFault::CrashLoaderLock: return L"crash-loaderlock";
+        case TFault::CrashTimerProc: return L"crash-timerproc";
+        case TFault::CrashTwice: return L"crash-twice";
     }
     return L"";
 }
