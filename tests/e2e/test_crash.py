@@ -41,25 +41,27 @@ CLOSE_TIMER = 36  # s from "/T" arming it to the end of the run
 # status text. preview: False, no preview is written; None, not looked at (the
 # GUI thread goes on after a fault on another thread). record: the stand-in's
 # record shows that its timer procedure and window ran before the fault and
-# never after it.
-Case = collections.namedtuple("Case", "name fault caption text answered exit_code end preview record")
+# never after it. hold: seconds the box is left alone before it is answered
+# (the program finishes its command meanwhile), with it and the status text
+# still there after them.
+Case = collections.namedtuple("Case", "name fault caption text answered exit_code end preview record hold")
 TIMER = "timer"
 ANSWER = "answer"
 CASES = [
-    Case("AccessViolationInHandler", "crash", TITLE, HANDLER_AV, True, 0, TIMER, False, False),
+    Case("AccessViolationInHandler", "crash", TITLE, HANDLER_AV, True, 0, TIMER, False, False, 0),
     # The library's own filter, put in with its application object, would
     # end the run silently with exit code 2.
-    Case("LibraryFilterReplaced", "crash-filter", TITLE, HANDLER_AV, False, 0, TIMER, False, False),
-    Case("FaultOnLibraryThread", "crash-thread", "Anwendungsfehler", CRASH_AV, True, 1, ANSWER, False, False),
-    Case("StackOverflow", "crash-overflow", "Anwendungsfehler", CRASH_OVERFLOW, True, 1, ANSWER, False, False),
+    Case("LibraryFilterReplaced", "crash-filter", TITLE, HANDLER_AV, False, 0, TIMER, False, False, 0),
+    Case("FaultOnLibraryThread", "crash-thread", "Anwendungsfehler", CRASH_AV, True, 1, ANSWER, False, False, 0),
+    Case("StackOverflow", "crash-overflow", "Anwendungsfehler", CRASH_OVERFLOW, True, 1, ANSWER, False, False, 0),
     # The GUI thread finishes "/T" while the box is up: the run waits for the answer.
     Case("FaultOnThreadNobodyWaitsFor", "crash-thread-nowait", "Anwendungsfehler", CRASH_AV, True, 1, ANSWER,
-         None, False),
+         None, False, 5),
     # No box can come while another thread keeps the loader lock.
-    Case("LoaderLockHeld", "crash-loaderlock", None, None, False, 1, 15, False, False),
-    Case("LibraryTimerAndWindow", "crash-timerproc", TITLE, HANDLER_AV, False, 0, TIMER, False, True),
+    Case("LoaderLockHeld", "crash-loaderlock", None, None, False, 1, 15, False, False, 0),
+    Case("LibraryTimerAndWindow", "crash-timerproc", TITLE, HANDLER_AV, False, 0, TIMER, False, True, 0),
     # The second fault comes 3 s after the first, while the first box is up.
-    Case("SecondFault", "crash-twice", TITLE, HANDLER_AV, False, 1, 6, False, False),
+    Case("SecondFault", "crash-twice", TITLE, HANDLER_AV, False, 1, 6, False, False, 0),
 ]
 
 
@@ -158,6 +160,11 @@ class CrashTest(k.WineTestCase):
                 self.assertEqual(k.label_text(window), PREVIEW_TEXT)
                 self.assertIsNone(proc.poll(), "ended before the box was answered")
 
+            if case.hold:
+                time.sleep(case.hold)
+                self.assertIsNone(proc.poll(), "ended under the box")
+                self.assertIsNotNone(k.dialog(wait=0), "the box went away unanswered")
+                self.assertEqual(k.label_text(k.wait_status_window()), PREVIEW_TEXT)
             if case.answered:
                 self.assertIsNotNone(k.dialog(wait=1, press=True))
                 answered = time.monotonic()
