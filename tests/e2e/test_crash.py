@@ -132,7 +132,7 @@ class CrashTest(k.WineTestCase):
         fault = rows.index("Fault")
         self.assertIn("Window", rows[:fault], "the record of the library's window does not work")
         after = [row for row in rows[fault + 1:] if row in ("Timer", "Window")]
-        self.assertEqual(after, [], "the faulted library ran %d times after its fault" % len(after))
+        self.assertEqual(len(after), 0, "the faulted library ran %d times after its fault" % len(after))
 
     def run_case(self, case):
         folder = self.temp_folder("kestrum-crash-")
