@@ -20,8 +20,10 @@ const UINT_PTR cCloseTimerId = 1;
 const UINT cCloseTimerInterval = 36000;  // ms, from the form's design
 const UINT cResultDisplayInterval = 1500;  // ms the property result stays on screen
 
-// Whether the form's close timer will end the program.
-bool CloseTimerArmed() { return frmMain && frmMain->CloseTimer.Enabled(); }
+// What the crash filter reads of the form: when its close timer is due next
+// (0: it does not run), and its window.
+ULONGLONG CloseTimerDue() { return frmMain ? frmMain->CloseTimer.NextDue(::GetTickCount64()) : 0; }
+HWND FormWindow() { return frmMain ? frmMain->Handle() : nullptr; }
 }  // namespace
 
 TFormOperations ProgramOperations() {
@@ -143,14 +145,22 @@ int RunProgram(const TFormOperations& operations) {
         // library search order stays as Windows sets it: the Document Manager
         // and the libraries it loads later were built for it, and a program
         // started by "/O" inherits it.
-        InstallCrashFilter(&CloseTimerArmed);
+        TCrashFilterForm crashFilterForm;
+        crashFilterForm.CloseTimerDue = &CloseTimerDue;
+        crashFilterForm.Window = &FormWindow;
+        InstallCrashFilter(crashFilterForm);
         TApplication application;
         application.Initialize();
         TfrmMain form(operations);
         application.Run([&form] { form.Show(); });
+        // A fault being reported (on a thread of a library) ends the run, not
+        // this thread: the finalisation would unload the library under it.
+        WaitWhileReportPending();
     } catch (...) {
         ShowApplicationError(std::current_exception());
         return 1;
     }
+    // A report that came during the finalisation still ends the run itself.
+    WaitWhileReportPending();
     return 0;
 }

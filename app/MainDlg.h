@@ -50,7 +50,8 @@ public:
     void Close();  // ends the message loop; the form stays as it is
     void ShowStatusText(const std::wstring& text);
     void PlaceWindow();
-    HWND Handle() const noexcept { return fWindow->Handle(); }
+    // The status window; null while the creation handler runs.
+    HWND Handle() const noexcept { return fWindow ? fWindow->Handle() : nullptr; }
 
     bool fswdocmgrFound = false;
     // How FormCreate reaches the platform (registry keys, the system folder,
@@ -76,5 +77,7 @@ extern TfrmMain* frmMain;
 // end (a fault on this thread inside a handler included: it is reported like
 // any failure of the handler) but a failure outside the handlers, a fault
 // outside them or on another thread, and a stack overflow, which show the
-// "Anwendungsfehler" box and give 1 (crash_filter.h).
+// "Anwendungsfehler" box and give 1 (crash_filter.h). While such a box is up
+// the run does not end: at its normal end this thread waits, and the box's
+// answer ends the process.
 int RunProgram(const TFormOperations& operations);

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "com_support.h"
+#include "crash_filter.h"
 #include "error_text.h"
 #include "failure_text.h"
 #include "message_box.h"
@@ -76,6 +77,7 @@ void TApplication::RunMessageLoop() {
     while (!fTerminated) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
+        if (!MayDispatch(msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
@@ -96,6 +98,7 @@ void TApplication::ProcessMessages() {
             fTerminated = true;
             continue;
         }
+        if (!MayDispatch(msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

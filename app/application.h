@@ -23,7 +23,8 @@ public:
     // command) and runs the message loop until the program is to end.
     void Run(const std::function<void()>& showMainForm);
     // The message loop: takes and dispatches messages until the program is to
-    // end (at once when it already is).
+    // end (at once when it already is). Both loops dispatch only what the
+    // crash filter lets through (MayDispatch, crash_filter.h).
     void RunMessageLoop();
     // Ends the message loop as soon as control returns to it.
     void Terminate();

@@ -1,32 +1,82 @@
 #pragma once
 // The last resort for a structured exception that nothing handles (an access
 // violation or a stack overflow in the Document Manager, say): one of the
-// program's own boxes instead of the system's crash handling, and an end that
-// calls nothing of the faulted code again.
+// program's own boxes instead of the system's crash handling, an end that
+// calls nothing of the faulted code again, and a bound on every report.
+#include <windows.h>
 
-// Whether a close timer is armed, which will end the message loop.
-using TCloseTimerArmed = bool (*)();
+// What the crash filter reads of the form, on the GUI thread.
+struct TCrashFilterForm {
+    // When the close timer is due next (GetTickCount64), 0 when it does not run.
+    ULONGLONG (*CloseTimerDue)() = nullptr;
+    // The form's window; null while there is none.
+    HWND (*Window)() = nullptr;
+};
 
 // Makes the crash filter the program's filter for unhandled structured
 // exceptions (SetProgramExceptionFilter, so that the Document Manager binding
-// can put it back), keeps stack back on the calling thread for the dispatch
-// of a stack overflow and starts the thread that reports one. Call once, at
-// start, on the GUI thread; raises EOSError when the reserve, the thread or
-// its event cannot be had.
+// can put it back). Call once, at start, on the GUI thread. Everything a
+// report needs is made here, for a thread made after a fault would start
+// through the loader, which a faulted library may hold:
+//  - stack kept back on the GUI thread for the dispatch of a stack overflow;
+//  - on the GUI thread, a CBT hook that tells when a box of a report comes
+//    on screen and a message-filter hook that keeps the messages of foreign
+//    windows from the box's modal loop (MayDispatch), both idle until a fault;
+//  - the reporting thread, with the same CBT hook: it shows the
+//    "Anwendungsfehler" box of every fault that is not a handler's failure,
+//    then ends the process with exit code 1;
+//  - the watchdog thread, which waits for the first fault and from then on
+//    looks every 100 ms at the clock and at what the others have recorded,
+//    with nothing but timed waits, atomics, GetTickCount64 and
+//    TerminateProcess (no allocation, no loader, no lock a faulted thread
+//    may hold). It ends the process with exit code 1 when no box of the
+//    report is on screen 10 s after the fault; after a handler's failure
+//    with the close timer armed, with exit code 0 (the end the timer would
+//    have given, the failure having been shown) 10 s after the timer was
+//    due.
+// The faults:
 //  - A fault on the GUI thread while a handler runs is a failure of that
 //    handler: the form's error box names the exception, its address and its
 //    module. The faulted stack is never unwound (no destructor, no Release,
 //    no CloseDoc runs): the message loop runs on top of it until the program
-//    is to end, by the close timer (timerArmed tells whether one is), or
-//    when the box is answered if none is; the process then ends with exit
-//    code 0 without its finalisation.
-//  - Any other fault (before the form exists, after the message loop, on a
-//    thread of a library): the "Anwendungsfehler" box, then exit code 1.
-//  - A stack overflow, on any thread: the overflowed thread has no stack left
-//    for a box and cannot run the message loop again, so the run cannot go
-//    on; the reporting thread shows the "Anwendungsfehler" box and ends the
-//    process with exit code 1 while the overflowed thread waits.
+//    is to end, by the close timer, or when the box is answered if none is
+//    armed; the process then ends with exit code 0 without its finalisation.
+//  - Any other fault (on a thread of a library, on the GUI thread outside
+//    the handlers, a stack overflow on any thread): the faulted thread waits
+//    for good, the reporting thread shows the box, and once it is answered
+//    the process ends with exit code 1. Should the GUI thread reach its
+//    normal end meanwhile, it waits too (WaitWhileReportPending).
 //  - A second fault while a box is up, or after it, ends the process at once
 //    with exit code 1.
-// No dump is written and no second dialog comes.
-void InstallCrashFilter(TCloseTimerArmed timerArmed);
+// From the first fault on, the message loops of the GUI thread dispatch only
+// the program's own windows (MayDispatch). No dump is written and no second
+// dialog comes.
+// Set-up is best effort and never fails the run; what cannot be had
+// degrades only the reports that need it:
+//  - without the stack kept back, a stack overflow on the GUI thread may find
+//    no stack for the filter, and the system ends the process;
+//  - without the reporting thread (or its event), a fault is shown on the
+//    faulted thread itself, and a stack overflow ends the process at once
+//    with exit code 1 and no box; the GUI thread does not wait at its end;
+//  - without the watchdog (or its event), no report is bounded;
+//  - without the CBT hook of the thread that shows the box, the watchdog
+//    cannot see the box come and does not bound it;
+//  - without the message-filter hook, the box's modal loop on the GUI thread
+//    dispatches every message.
+void InstallCrashFilter(const TCrashFilterForm& form) noexcept;
+
+// Whether a message loop of the GUI thread may dispatch message: any message
+// before the first fault. From the fault on only messages for the program's
+// own windows (the form with its controls, the hidden application window, the
+// box of the report) and the quit message; messages of other windows, thread
+// messages and timer procedures are dropped (a paint message of another
+// window is validated as it is dropped, so that it does not come again).
+// Messages that other threads send are delivered by the system before any
+// loop sees them and cannot be held back.
+bool MayDispatch(const MSG& message) noexcept;
+
+// Called by the GUI thread at its normal end, before any finalisation: while a
+// fault is being reported, waits for good (dispatching what MayDispatch lets
+// through) and leaves the end to the reporting thread and the watchdog;
+// returns at once otherwise.
+void WaitWhileReportPending() noexcept;

@@ -20,6 +20,14 @@ void TTimer::SetInterval(UINT interval) {
     Update();
 }
 
+ULONGLONG TTimer::NextDue(ULONGLONG now) const noexcept {
+    if (!fRunning) return 0;
+    // A window timer fires again and again at its interval.
+    const ULONGLONG elapsed = now > fStarted ? now - fStarted : 0;
+    const ULONGLONG periods = elapsed == 0 ? 1 : (elapsed + fInterval - 1) / fInterval;
+    return fStarted + periods * fInterval;
+}
+
 void TTimer::Stop() {
     if (fRunning && fOwner) ::KillTimer(fOwner, fId);
     fRunning = false;
@@ -30,5 +38,6 @@ void TTimer::Update() {
     Stop();
     if (!fEnabled || fInterval == 0 || !fOwner) return;
     if (!::SetTimer(fOwner, fId, fInterval, nullptr)) RaiseLastOSError();
+    fStarted = ::GetTickCount64();
     fRunning = true;
 }

@@ -17,6 +17,10 @@ public:
     void SetInterval(UINT interval);
     UINT_PTR Id() const noexcept { return fId; }
     bool Enabled() const noexcept { return fEnabled; }
+    // The first time, on the GetTickCount64 clock, at or after now at which
+    // the running timer is due; 0 when it does not run. Every change of the
+    // timer starts its count again.
+    ULONGLONG NextDue(ULONGLONG now) const noexcept;
 
     std::function<void()> OnTimer;
 
@@ -28,5 +32,6 @@ private:
     UINT fInterval;
     bool fEnabled = false;
     bool fRunning = false;
+    ULONGLONG fStarted = 0;  // GetTickCount64 when the running timer was set
     HWND fOwner = nullptr;
 };

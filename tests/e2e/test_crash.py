@@ -1,14 +1,18 @@
 """Faults that nothing handles, raised inside the stand-in Document Manager
-(its faults "crash", "crash-filter", "crash-filter-late", "crash-thread",
-"crash-overflow") during
-"/T", and one in the program itself (the test build's fault "access").
+during "/T" (its faults "crash", "crash-filter", "crash-filter-late",
+"crash-thread", "crash-overflow", "crash-thread-nowait", "crash-loaderlock",
+"crash-timerproc", "crash-twice"), and one in the program itself (the test
+build's fault "access").
 
 A fault on the GUI thread inside a handler is a failure of that handler: the
 form's error box, the status text stays, and the run ends by its close timer
 with exit code 0 (or, with no close timer armed, when the box is answered).
 A fault on another thread and a stack overflow end with the "Anwendungsfehler"
-box and exit code 1. Never the system's crash handling (no debugger, no
-second box), and nothing left behind: no process, no window, no preview."""
+box and exit code 1, also when nobody waits for the faulted thread. A box that
+cannot come (the loader lock held) and a second fault end the run at once
+with exit code 1. Nothing of the faulted library runs after the fault. Never
+the system's crash handling (no debugger, no second box), and nothing left
+behind: no process, no window, no preview."""
 
 import collections
 import os
@@ -30,19 +34,36 @@ CRASH_OVERFLOW = re.compile(r"Exception EExternalException in Modul swdocumentmg
                             r"Externe Exception C00000FD\." % ADDRESS)
 CLOSE_TIMER = 36  # s from "/T" arming it to the end of the run
 
-# answered: the box's OK is pressed (else it is left alone); timer_end: the
-# run ends by the close timer, ~36 s after its start (else within seconds of
-# the answer).
-Case = collections.namedtuple("Case", "name fault caption text answered exit_code timer_end")
+# caption: the box's caption, None when no box may come; answered: the box's
+# OK is pressed (else it is left alone); end: TIMER, the run ends by the close
+# timer, ~36 s after its start; ANSWER, within seconds of the answer; a number,
+# by itself within that many seconds of the box or, without a box, of the
+# status text. preview: False, no preview is written; None, not looked at (the
+# GUI thread goes on after a fault on another thread). record: the stand-in's
+# record shows that its timer procedure and window ran before the fault and
+# never after it. hold: seconds the box is left alone before it is answered
+# (the program finishes its command meanwhile), with it and the status text
+# still there after them.
+Case = collections.namedtuple("Case", "name fault caption text answered exit_code end preview record hold")
+TIMER = "timer"
+ANSWER = "answer"
 CASES = [
-    Case("AccessViolationInHandler", "crash", TITLE, HANDLER_AV, True, 0, True),
+    Case("AccessViolationInHandler", "crash", TITLE, HANDLER_AV, True, 0, TIMER, False, False, 0),
     # The library's own filter, put in with its application object, would
     # end the run silently with exit code 2.
-    Case("LibraryFilterReplaced", "crash-filter", TITLE, HANDLER_AV, False, 0, True),
+    Case("LibraryFilterReplaced", "crash-filter", TITLE, HANDLER_AV, False, 0, TIMER, False, False, 0),
     # The same filter, put in only when the document is opened.
-    Case("LibraryFilterPutInLate", "crash-filter-late", TITLE, HANDLER_AV, False, 0, True),
-    Case("FaultOnLibraryThread", "crash-thread", "Anwendungsfehler", CRASH_AV, True, 1, False),
-    Case("StackOverflow", "crash-overflow", "Anwendungsfehler", CRASH_OVERFLOW, True, 1, False),
+    Case("LibraryFilterPutInLate", "crash-filter-late", TITLE, HANDLER_AV, False, 0, TIMER, False, False, 0),
+    Case("FaultOnLibraryThread", "crash-thread", "Anwendungsfehler", CRASH_AV, True, 1, ANSWER, False, False, 0),
+    Case("StackOverflow", "crash-overflow", "Anwendungsfehler", CRASH_OVERFLOW, True, 1, ANSWER, False, False, 0),
+    # The GUI thread finishes "/T" while the box is up: the run waits for the answer.
+    Case("FaultOnThreadNobodyWaitsFor", "crash-thread-nowait", "Anwendungsfehler", CRASH_AV, True, 1, ANSWER,
+         None, False, 5),
+    # No box can come while another thread keeps the loader lock.
+    Case("LoaderLockHeld", "crash-loaderlock", None, None, False, 1, 15, False, False, 0),
+    Case("LibraryTimerAndWindow", "crash-timerproc", TITLE, HANDLER_AV, False, 0, TIMER, False, True, 0),
+    # The second fault comes 3 s after the first, while the first box is up.
+    Case("SecondFault", "crash-twice", TITLE, HANDLER_AV, False, 1, 6, False, False, 0),
 ]
 
 
@@ -84,8 +105,9 @@ class CrashTest(k.WineTestCase):
     def assert_box(self, proc, caption, text_pattern):
         """The box that proc shows: caption, text, one OK button, the stop
         icon, above all other windows (it has no owner, or one that is
-        topmost)."""
+        topmost). Returns the box and when it was found."""
         found = k.dialog(wait=30)
+        seen = time.monotonic()
         self.assertIsNotNone(found, "no box; exit code %r" % proc.poll())
         box, children = found
         self.assertEqual(box.text, caption)
@@ -97,31 +119,58 @@ class CrashTest(k.WineTestCase):
         self.assertEqual(len([c for c in children if c.cls == "Static" and (c.style & k.SS_TYPEMASK) == k.SS_ICON]),
                          1, "no icon")
         self.assertTrue(box.exstyle & k.WS_EX_TOPMOST, "the box can open behind other windows")
-        return box
+        return box, seen
 
     def test_fault_in_the_document_manager(self):
         for case in CASES:
             with self.subTest(case.name):
                 self.run_case(case)
 
+    def assert_library_quiet_after_fault(self, record):
+        """The stand-in's timer procedure and window ran before its fault,
+        and nothing of them after it."""
+        rows = [interface for interface, _slot in record.calls()]
+        self.assertIn("Fault", rows, "the fault was not recorded")
+        fault = rows.index("Fault")
+        self.assertIn("Window", rows[:fault], "the record of the library's window does not work")
+        after = [row for row in rows[fault + 1:] if row in ("Timer", "Window")]
+        self.assertEqual(len(after), 0, "the faulted library ran %d times after its fault" % len(after))
+
     def run_case(self, case):
         folder = self.temp_folder("kestrum-crash-")
         document = k.make_document(os.path.join(folder, "Teil1.sldprt"), img.bmp(16, 16))
         preview = os.path.join(folder, "Teil1.sldprtKS")
+        record = k.DocmgrCalls(folder)
+        env = {"KESTRUM_DOCMGR_FAULT": case.fault}
+        env.update(record.env())
         started = time.monotonic()
-        proc = self.launch(["/T", k.windows_path(document)], env={"KESTRUM_DOCMGR_FAULT": case.fault})
+        proc = self.launch(["/T", k.windows_path(document)], env=env)
         try:
-            box = self.assert_box(proc, case.caption, case.text)
-            # The status text shown before the fault stays.
-            window = k.wait_status_window()
-            self.assertIsNotNone(window, "no status window under the box")
-            self.assertEqual(k.label_text(window), PREVIEW_TEXT)
-            self.assertIsNone(proc.poll(), "ended before the box was answered")
+            if case.caption is None:
+                window = k.wait_status_window(text=PREVIEW_TEXT)
+                self.assertIsNotNone(window, "no status text; exit code %r" % proc.poll())
+                seen = time.monotonic()
+                pid = window.pid
+                self.assertIsNone(k.dialog(wait=3), "a box came")
+            else:
+                box, seen = self.assert_box(proc, case.caption, case.text)
+                pid = box.pid
+            if case.end in (TIMER, ANSWER):
+                # The status text shown before the fault stays.
+                window = k.wait_status_window()
+                self.assertIsNotNone(window, "no status window under the box")
+                self.assertEqual(k.label_text(window), PREVIEW_TEXT)
+                self.assertIsNone(proc.poll(), "ended before the box was answered")
 
+            if case.hold:
+                time.sleep(case.hold)
+                self.assertIsNone(proc.poll(), "ended under the box")
+                self.assertIsNotNone(k.dialog(wait=0), "the box went away unanswered")
+                self.assertEqual(k.label_text(k.wait_status_window()), PREVIEW_TEXT)
             if case.answered:
                 self.assertIsNotNone(k.dialog(wait=1, press=True))
                 answered = time.monotonic()
-                if case.timer_end:
+                if case.end == TIMER:
                     # The run goes on after the box, as after any failed handler.
                     self.assertTrue(k.wait_for(lambda: k.dialog(wait=0) is None, timeout=10), "box not dismissed")
                     self.assertEqual(k.label_text(k.wait_status_window()), PREVIEW_TEXT)
@@ -129,16 +178,21 @@ class CrashTest(k.WineTestCase):
             exit_code = proc.wait(timeout=CLOSE_TIMER + 30)
             ended = time.monotonic()
             self.assertEqual(exit_code, case.exit_code)
-            if case.timer_end:
+            if case.end == TIMER:
                 self.assertGreater(ended - started, CLOSE_TIMER - 1, "ended before the close timer")
                 self.assertLess(ended - started, CLOSE_TIMER + 14, "ended long after the close timer")
-            else:
+            elif case.end == ANSWER:
                 self.assertLess(ended - answered, 10, "did not end within seconds of the answer")
+            else:
+                self.assertLess(ended - seen, case.end, "did not end by itself")
 
             self.assertIsNone(k.dialog(wait=3), "a second dialog came")
-            self.assertEqual(own_windows(box.pid), [], "windows left behind")
+            self.assertEqual(own_windows(pid), [], "windows left behind")
             self.assertEqual(debuggers(), [], "the system's crash handling ran")
-            self.assertFalse(os.path.exists(preview), "a preview was written")
+            if case.preview is False:
+                self.assertFalse(os.path.exists(preview), "a preview was written")
+            if case.record:
+                self.assert_library_quiet_after_fault(record)
         finally:
             k.stop(proc)
 
@@ -150,7 +204,7 @@ class CrashTest(k.WineTestCase):
         proc = self.launch(["/O", r"C:\Tools\app.exe", r"C:\Docs\a.pdf"], exe=k.FAULT_HELPER,
                            env={"KESTRUM_FAULT_KIND": "access"})
         try:
-            box = self.assert_box(proc, TITLE, re.compile(
+            box, _seen = self.assert_box(proc, TITLE, re.compile(
                 r"Zugriffsverletzung bei Adresse %s in Modul KestrumHelper\.exe\." % ADDRESS))
             owner = k.owner(box.hwnd)
             self.assertEqual((owner.cls, owner.visible), ("TApplication", False), owner)

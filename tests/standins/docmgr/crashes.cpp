@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "call_log.h"
+#include "com_object.h"
 #include "handles.h"
 
 namespace {
@@ -43,6 +45,95 @@ void FaultOnOwnThread() {
     if (thread) ::WaitForSingleObject(thread.Get(), INFINITE);
 }
 
+// "crash-thread-nowait": the fault comes a moment after the call that made
+// the thread has returned; nobody waits for it.
+const DWORD cNoWaitFaultDelay = 100;  // ms
+const DWORD cSlowCloseDelay = 2000;   // ms CloseDoc takes then
+
+DWORD WINAPI FaultingThreadAfterReturn(void*) {
+    ::Sleep(cNoWaitFaultDelay);
+    WriteThroughNullPointer();
+    return 0;
+}
+
+void StartThread(LPTHREAD_START_ROUTINE start, void* parameter) {
+    const TKernelHandle thread(::CreateThread(nullptr, 0, start, parameter, 0, nullptr));
+    static_cast<void>(thread);
+}
+
+// "crash-loaderlock": a thread that takes the loader lock and never gives it
+// back, as a library whose start-up code hangs would.
+using TLdrLockLoaderLock = LONG(NTAPI*)(ULONG flags, ULONG* disposition, ULONG_PTR* cookie);
+
+struct TLoaderLockTaker {
+    TLdrLockLoaderLock Lock = nullptr;
+    HANDLE Taken = nullptr;
+};
+
+DWORD WINAPI KeepLoaderLock(void* parameter) {
+    const TLoaderLockTaker& taker = *static_cast<TLoaderLockTaker*>(parameter);
+    ULONG_PTR cookie = 0;
+    const LONG status = taker.Lock(0, nullptr, &cookie);
+    ::SetEvent(taker.Taken);
+    if (status < 0) return 1;
+    for (;;) ::Sleep(INFINITE);
+}
+
+void FaultWhileLoaderLockHeld() {
+    static TLoaderLockTaker taker;
+    taker.Lock = reinterpret_cast<TLdrLockLoaderLock>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "LdrLockLoaderLock")));
+    if (taker.Lock) {
+        const TKernelHandle taken(::CreateEventW(nullptr, /*bManualReset=*/TRUE, /*bInitialState=*/FALSE, nullptr));
+        taker.Taken = taken.Get();
+        const TKernelHandle thread(::CreateThread(nullptr, 0, &KeepLoaderLock, &taker, 0, nullptr));
+        if (thread && taken) ::WaitForSingleObject(taken.Get(), 10000);
+    }
+    WriteThroughNullPointer();
+}
+
+// "crash-timerproc": a timer procedure on the caller's thread and a hidden
+// window that posts itself the next message, each run logged.
+const wchar_t* const cHiddenWindowClass = L"StandinHiddenWindow";
+const UINT cLibraryMessage = WM_APP + 7;
+const UINT cLibraryTimerInterval = 20;  // ms
+
+void CALLBACK LibraryTimerProc(HWND, UINT, UINT_PTR, DWORD) { LogCall("Timer", 0, "TimerProc"); }
+
+LRESULT CALLBACK LibraryWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == cLibraryMessage) {
+        LogCall("Window", 0, "WindowProc");
+        ::PostMessageW(window, cLibraryMessage, 0, 0);
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void FaultWithLibraryCallsPending() {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &LibraryWindowProc;
+    windowClass.hInstance = ModuleHandle();
+    windowClass.lpszClassName = cHiddenWindowClass;
+    ::RegisterClassExW(&windowClass);
+    const HWND window = ::CreateWindowExW(0, cHiddenWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                          ModuleHandle(), nullptr);
+    ::SetTimer(nullptr, 0, cLibraryTimerInterval, &LibraryTimerProc);
+    // Once at once, which shows that the record works; the rest is posted.
+    if (window) ::SendMessageW(window, cLibraryMessage, 0, 0);
+    LogCall("Fault", 0, "Crash");
+    WriteThroughNullPointer();
+}
+
+// "crash-twice": a second fault on a thread of the library's, 3 s after the first.
+const DWORD cSecondFaultDelay = 3000;  // ms
+
+DWORD WINAPI FaultingThreadLater(void*) {
+    ::Sleep(cSecondFaultDelay);
+    WriteThroughNullPointer();
+    return 0;
+}
+
 LONG WINAPI EndSilently(EXCEPTION_POINTERS*) {
     ::TerminateProcess(::GetCurrentProcess(), cSilentFilterExitCode);
     return EXCEPTION_CONTINUE_SEARCH;
@@ -55,6 +146,17 @@ void CrashWhenAsked() {
         WriteThroughNullPointer();
     if (FaultActive(TFault::CrashOverflow)) static_cast<void>(gRecurse(0));
     if (FaultActive(TFault::CrashThread)) FaultOnOwnThread();
+    if (FaultActive(TFault::CrashThreadNoWait)) StartThread(&FaultingThreadAfterReturn, nullptr);
+    if (FaultActive(TFault::CrashLoaderLock)) FaultWhileLoaderLockHeld();
+    if (FaultActive(TFault::CrashTimerProc)) FaultWithLibraryCallsPending();
+    if (FaultActive(TFault::CrashTwice)) {
+        StartThread(&FaultingThreadLater, nullptr);
+        WriteThroughNullPointer();
+    }
+}
+
+void DelayCloseWhenAsked() {
+    if (FaultActive(TFault::CrashThreadNoWait)) ::Sleep(cSlowCloseDelay);
 }
 
 void InstallSilentFilterWhenAsked(TFault fault) noexcept {

@@ -5,10 +5,14 @@
 
 #include "fault_injection.h"
 
-// Raises the crash asked for by "crash", "crash-overflow" or "crash-thread",
-// and the fault of "crash-filter" and "crash-filter-late"; returns when none
-// of them is asked for.
+// Raises the crash asked for by "crash", "crash-overflow", "crash-thread",
+// "crash-loaderlock", "crash-timerproc" or "crash-twice", and the fault of
+// "crash-filter" and "crash-filter-late"; returns when none of them is asked
+// for, and for "crash-thread-nowait" after starting the thread that faults.
 void CrashWhenAsked();
+
+// For "crash-thread-nowait": CloseDoc takes a moment.
+void DelayCloseWhenAsked();
 
 // When fault is asked for ("crash-filter" in GetApplication,
 // "crash-filter-late" in GetDocument): puts in an unhandled-exception filter

@@ -109,6 +109,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE CloseDoc() override {
         LogCall(cInterfaceName, 15, "CloseDoc");
+        DelayCloseWhenAsked();
         fClosed = true;
         fFile.Reset();
         fContent = TDocumentContent();

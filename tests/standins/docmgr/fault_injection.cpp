@@ -27,6 +27,10 @@ const wchar_t* FaultName(TFault fault) {
         case TFault::CrashFilterLate: return L"crash-filter-late";
         case TFault::FilterCalls: return L"filter-calls";
         case TFault::Instance: return L"instance";
+        case TFault::CrashThreadNoWait: return L"crash-thread-nowait";
+        case TFault::CrashLoaderLock: return L"crash-loaderlock";
+        case TFault::CrashTimerProc: return L"crash-timerproc";
+        case TFault::CrashTwice: return L"crash-twice";
     }
     return L"";
 }

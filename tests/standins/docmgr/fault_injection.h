@@ -29,9 +29,26 @@
 //                 in that filter
 //   instance      the class object makes no instance: CreateInstance
 //                 answers E_OUTOFMEMORY
+//   crash-thread-nowait  GetPreviewBitmap makes a thread of its own that
+//                 writes through a null pointer as the call returns; nobody
+//                 waits for it, and CloseDoc takes 2 s
+//   crash-loaderlock  GetPreviewBitmap makes a thread of its own that takes
+//                 the loader lock and keeps it, then writes through a null
+//                 pointer
+//   crash-timerproc  GetPreviewBitmap arms a timer procedure on the caller's
+//                 thread and posts messages to a hidden window of its own,
+//                 whose procedure posts the next one; both log each run to the
+//                 call record (KESTRUM_DOCMGR_CALLS, call_log.h) as "Timer 0
+//                 TimerProc" and "Window 0 WindowProc", and the fault that
+//                 follows as "Fault 0 Crash"; then it writes through a null
+//                 pointer
+//   crash-twice   GetPreviewBitmap makes a thread of its own that writes
+//                 through a null pointer 3 s later, then writes through a
+//                 null pointer itself
 // The variable is read at every step, so a test may change it at any time.
 
 enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add, EmptyPicture, Crash,
-                    CrashOverflow, CrashThread, CrashFilter, CrashFilterLate, FilterCalls, Instance };
+                    CrashOverflow, CrashThread, CrashFilter, CrashFilterLate, FilterCalls, Instance, CrashThreadNoWait,
+                    CrashLoaderLock, CrashTimerProc, CrashTwice };
 
 bool FaultActive(TFault fault);
