@@ -47,7 +47,9 @@ elseif(KESTRUM_SIGN_CERT OR KESTRUM_SIGN_PKCS11_KEY)
   else()
     kestrum_require_file("${KESTRUM_SIGN_PKCS11_MODULE}" "the PKCS#11 library")
     kestrum_require_file("${KESTRUM_SIGN_CHAIN}" "the certificate chain")
-    set(sign_args sign -pkcs11module "${KESTRUM_SIGN_PKCS11_MODULE}" -key "${KESTRUM_SIGN_PKCS11_KEY}"
+    # The URI's attributes are separated by ";", which would split the list.
+    string(REPLACE ";" "\\;" key "${KESTRUM_SIGN_PKCS11_KEY}")
+    set(sign_args sign -pkcs11module "${KESTRUM_SIGN_PKCS11_MODULE}" -key "${key}"
         -certs "${KESTRUM_SIGN_CHAIN}")
     set(signer "${KESTRUM_SIGN_PKCS11_KEY}")
   endif()

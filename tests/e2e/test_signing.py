@@ -342,7 +342,7 @@ class SigningTest(k.WineTestCase):
              "Signing KestrumHelper.exe failed"),
             ("missing_password_file", ["--sign", cert, "--password-file", self.path("absent.txt"), "--no-timestamp"],
              "release: %s does not exist" % self.path("absent.txt")),
-            ("wrong_pin", wrong_pin + ["--no-timestamp"], "Signing KestrumHelper.exe failed"),
+            ("wrong_pin", wrong_pin + ["--no-timestamp"], "PIN incorrect"),
         ]
         for name, args, message in cases:
             with self.subTest(name):
