@@ -114,7 +114,7 @@ class DeployNotesTest(unittest.TestCase):
         words = " ".join(" ".join(lines).split())
         for name, point in ADMINISTRATOR_POINTS:
             with self.subTest(name):
-                self.assertIn(point, words)
+                self.assertTrue(point in words, "DEPLOY.txt does not say %r" % point)
 
 
 if __name__ == "__main__":
