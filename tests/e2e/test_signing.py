@@ -11,7 +11,8 @@ with --no-timestamp (there is no network here):
   command line (release.sh runs under strace), not in the output and in no
   file of the copy;
 - --attach-signature: the signature of this build's program, signed outside
-  the script, is attached and verified; one made for a program with one
+  the script (once with a timestamp of a made-up authority), is attached
+  and verified; one made for a program with one
   byte changed, one whose chain leads to no known authority, and an
   unsigned program are refused with one line, and no package is left.
 Signing without a timestamp is refused unless --no-timestamp is given. Needs
@@ -104,14 +105,15 @@ class SigningTest(k.WineTestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         return self.path(name + "-key.pem"), self.path(name + "-public.pem")
 
-    def code_signing_chain(self, name, public_key):
-        """A code-signing certificate from the made-up CA for the public key,
-        followed by the CA's certificate, in NAME-chain.pem; its path."""
-        with open(self.path("code-signing.cnf"), "w") as handle:
-            handle.write("keyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n")
+    def code_signing_chain(self, name, public_key, usage="codeSigning"):
+        """A certificate from the made-up CA for the public key, for code
+        signing (or the extended key usage given), followed by the CA's
+        certificate, in NAME-chain.pem; its path."""
+        with open(self.path(name + ".cnf"), "w") as handle:
+            handle.write("keyUsage=critical,digitalSignature\nextendedKeyUsage=%s\n" % usage)
         result = run(["openssl", "x509", "-new", "-subj", "/CN=Kestrum test signer " + name,
                       "-force_pubkey", public_key, "-CA", self.path("ca.pem"), "-CAkey", self.path("ca-key.pem"),
-                      "-days", "2", "-extfile", self.path("code-signing.cnf"), "-out", self.path(name + ".pem")])
+                      "-days", "2", "-extfile", self.path(name + ".cnf"), "-out", self.path(name + ".pem")])
         self.assertEqual(result.returncode, 0, result.stderr)
         k.write(self.path(name + "-chain.pem"), k.read(self.path(name + ".pem")) + k.read(self.path("ca.pem")))
         return self.path(name + "-chain.pem")
@@ -266,24 +268,34 @@ class SigningTest(k.WineTestCase):
         key, public_key = self.key_pair("elsewhere")
         chain = self.code_signing_chain("elsewhere", public_key)
 
-        def signed(name, data):
+        # A timestamp authority of the made-up CA, which osslsigncode plays itself.
+        timestamp_key, timestamp_public_key = self.key_pair("timestamps")
+        timestamp_chain = self.code_signing_chain("timestamps", timestamp_public_key,
+                                                  usage="critical,timeStamping")
+
+        def signed(name, data, *further):
             k.write(self.path(name + "-unsigned.exe"), data)
-            signing = run(["osslsigncode", "sign", "-certs", chain, "-key", key, "-h", "sha256",
+            signing = run(["osslsigncode", "sign", "-certs", chain, "-key", key, "-h", "sha256", *further,
                            "-in", self.path(name + "-unsigned.exe"), "-out", self.path(name + ".exe")])
             self.assertEqual(signing.returncode, 0, signing.stdout + signing.stderr)
             return self.path(name + ".exe")
 
         built = k.read(self.copy.built_program())
         this_build = signed("this-build", built)
+        timestamped = signed("timestamped", built, "-TSA-certs", timestamp_chain, "-TSA-key", timestamp_key)
         changed = bytearray(built)
         changed[0x400] ^= 0xFF
         one_byte_changed = signed("one-byte-changed", bytes(changed))
         unsigned = self.path("this-build-unsigned.exe")
-        # (name, SIGNED.exe, further arguments, the line release.sh ends with
-        # (start and end); None: packed). Run in this order without emptying
-        # the package folder: a refusal leaves no package of an earlier run.
+        attached = "release: KestrumHelper.exe carries the signature of %s, verified, "
+        # (name, SIGNED.exe, further arguments, the line release.sh prints
+        # when it packs, or (start, end) of the line it ends with when it
+        # refuses). Run in this order without emptying the package folder:
+        # a refusal leaves no package of an earlier run.
         cases = [
-            ("this_build", this_build, ["--ca-file", authority], None),
+            ("this_build", this_build, ["--ca-file", authority],
+             attached % this_build + "NOT timestamped: the signature ends with the certificate"),
+            ("timestamped", timestamped, ["--ca-file", authority], attached % timestamped + "timestamped"),
             ("one_byte_changed", one_byte_changed, ["--ca-file", authority],
              ("release: the signature of %s is not for this build's KestrumHelper.exe (an exe of another build,"
               " licence string or source was signed): nothing packed" % one_byte_changed, "")),
@@ -293,14 +305,13 @@ class SigningTest(k.WineTestCase):
             ("unsigned", unsigned, ["--ca-file", authority],
              ("release: %s carries no signature to take out: nothing packed" % unsigned, "")),
         ]
-        for name, signed_elsewhere, args, refusal in cases:
+        for name, signed_elsewhere, args, said in cases:
             with self.subTest(name):
                 result = self.copy.release("--test-package", "--attach-signature", signed_elsewhere, *args)
                 lines = result.stdout.splitlines()
-                if refusal is None:
+                if isinstance(said, str):
                     self.assertEqual(result.returncode, 0, result.stdout[-4000:])
-                    self.assertIn("release: KestrumHelper.exe carries the signature of %s, verified, NOT timestamped:"
-                                  " the signature ends with the certificate" % signed_elsewhere, lines)
+                    self.assertIn(said, lines)
                     names = self.copy.package_names()
                     self.assertEqual(len(names), 1, names)
                     program = self.copy.program(names[0], self.path("unpacked-" + name))
@@ -310,7 +321,7 @@ class SigningTest(k.WineTestCase):
                     self.assertTrue(k.read(program) == k.read(signed_elsewhere), "not the program signed elsewhere")
                 else:
                     self.assertNotEqual(result.returncode, 0)
-                    self.assertTrue(lines and lines[-1].startswith(refusal[0]) and lines[-1].endswith(refusal[1]),
+                    self.assertTrue(lines and lines[-1].startswith(said[0]) and lines[-1].endswith(said[1]),
                                     result.stdout[-2000:])
                     self.assertEqual(len([line for line in lines if line.startswith("release: ")]), 1,
                                      result.stdout[-2000:])
