@@ -4,10 +4,14 @@
 #   THIRD_PARTY_NOTICES.txt, DEPLOY.txt) and build/release/SHA256SUMS.
 #
 #   bash scripts/release.sh (--license-file FILE | --test-package)
-#       [--sign CERT.pfx [--password-file FILE] (--timestamp URL | --no-timestamp)]
+#       [ --sign CERT.pfx [--password-file FILE] (--timestamp URL | --no-timestamp)
+#       | --pkcs11-module MODULE.so --pkcs11-key URI --cert CHAIN.pem [--pin-file FILE]
+#           (--timestamp URL | --no-timestamp)
+#       | --attach-signature SIGNED.exe [--ca-file CA.pem] ]
 #
 # The Document Manager licence string comes from FILE (UTF-8, one line; a
-# final line break is ignored). It is built into the program, and shown,
+# final line break is ignored; a byte-order mark and blanks around the
+# string are refused). It is built into the program, and shown,
 # passed on a command line or written nowhere else: the release builds in a
 # folder of its own, build/release-win64 (readable by its owner only), and
 # the string reaches CMake through an initial-cache file in a private
@@ -15,9 +19,21 @@
 # string, for tests only (/T and /P fail on every machine); its package is
 # named KestrumHelper-<version>-win64-unlicensed.zip.
 #
-# With --sign the program is signed (Authenticode, SHA-256, osslsigncode)
-# before it is packed; the certificate's password is read from the password
-# file, and the timestamp server --timestamp names is contacted. Signing
+# The program is signed (Authenticode, SHA-256, osslsigncode) before it is
+# packed in one of three ways:
+# - --sign: with the certificate and key of a PKCS#12 file, whose password
+#   the password file holds;
+# - --pkcs11-key: with the private key on a token or HSM, the RFC 7512
+#   pkcs11: URI of the key, through the token's PKCS#11 library (MODULE.so)
+#   and the OpenSSL pkcs11 engine; CHAIN.pem holds the signer's certificate
+#   and its chain. The PIN is read from the PIN file, or the token asks for
+#   it; it stands on no command line;
+# - --attach-signature: the signature of SIGNED.exe, signed elsewhere from
+#   the exe of an earlier build of the same source and licence string, is
+#   taken out, attached to the exe just built and verified (against the
+#   certificate authorities of CA.pem, or the system's); when it does not
+#   verify, nothing is packed.
+# Signing here contacts the timestamp server --timestamp names; signing
 # without a timestamp takes --no-timestamp.
 # The entries of the package are dated from the commit (SOURCE_DATE_EPOCH,
 # taken from git unless it is set), so that two builds of one commit give the
@@ -30,7 +46,9 @@ BUILD="$ROOT/build/release-win64"
 
 usage() {
   echo "usage: bash scripts/release.sh (--license-file FILE | --test-package)" \
-       "[--sign CERT.pfx [--password-file FILE] (--timestamp URL | --no-timestamp)]" >&2
+       "[--sign CERT.pfx [--password-file FILE] (--timestamp URL | --no-timestamp)" \
+       "| --pkcs11-module MODULE.so --pkcs11-key URI --cert CHAIN.pem [--pin-file FILE] (--timestamp URL | --no-timestamp)" \
+       "| --attach-signature SIGNED.exe [--ca-file CA.pem]]" >&2
   exit 2
 }
 refuse() {  # refuse MESSAGE: one line on standard error, and the end
@@ -43,12 +61,19 @@ absolute() {  # absolute FILE: the path of an existing file, made absolute
 }
 
 license_file="" test_package=0 cert="" password_file="" timestamp="" no_timestamp=0
+pkcs11_module="" pkcs11_key="" chain="" pin_file="" signed_elsewhere="" ca_file=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --license-file) [ $# -ge 2 ] || usage; license_file="$(absolute "$2")"; shift 2 ;;
     --test-package) test_package=1; shift ;;
     --sign) [ $# -ge 2 ] || usage; cert="$(absolute "$2")"; shift 2 ;;
     --password-file) [ $# -ge 2 ] || usage; password_file="$(absolute "$2")"; shift 2 ;;
+    --pkcs11-module) [ $# -ge 2 ] || usage; pkcs11_module="$(absolute "$2")"; shift 2 ;;
+    --pkcs11-key) [ $# -ge 2 ] || usage; pkcs11_key="$2"; shift 2 ;;
+    --cert) [ $# -ge 2 ] || usage; chain="$(absolute "$2")"; shift 2 ;;
+    --pin-file) [ $# -ge 2 ] || usage; pin_file="$(absolute "$2")"; shift 2 ;;
+    --attach-signature) [ $# -ge 2 ] || usage; signed_elsewhere="$(absolute "$2")"; shift 2 ;;
+    --ca-file) [ $# -ge 2 ] || usage; ca_file="$(absolute "$2")"; shift 2 ;;
     --timestamp) [ $# -ge 2 ] || usage; timestamp="$2"; shift 2 ;;
     --no-timestamp) no_timestamp=1; shift ;;
     *) usage ;;
@@ -60,14 +85,43 @@ fi
 if [ -n "$license_file" ] && [ "$test_package" = 1 ]; then
   refuse "--license-file and --test-package exclude each other"
 fi
-if [ -z "$cert" ] && { [ -n "$password_file" ] || [ -n "$timestamp" ] || [ "$no_timestamp" = 1 ]; }; then
-  refuse "--password-file, --timestamp and --no-timestamp go with --sign"
+# One way of signing at most.
+ways=()
+[ -z "$cert" ] || ways+=(--sign)
+[ -z "$pkcs11_key" ] || ways+=(--pkcs11-key)
+[ -z "$signed_elsewhere" ] || ways+=(--attach-signature)
+if [ "${#ways[@]}" -gt 1 ]; then
+  refuse "${ways[0]} and ${ways[1]} exclude each other: the program is signed one way"
+fi
+if [ -z "$cert" ] && [ -n "$password_file" ]; then
+  refuse "--password-file goes with --sign"
+fi
+if [ -z "$pkcs11_key" ] && { [ -n "$pkcs11_module" ] || [ -n "$chain" ] || [ -n "$pin_file" ]; }; then
+  refuse "--pkcs11-module, --cert and --pin-file go with --pkcs11-key"
+fi
+if [ -z "$signed_elsewhere" ] && [ -n "$ca_file" ]; then
+  refuse "--ca-file goes with --attach-signature"
+fi
+if [ -n "$pkcs11_key" ]; then
+  [ -n "$pkcs11_module" ] || refuse "--pkcs11-key needs --pkcs11-module MODULE.so, the token's PKCS#11 library"
+  [ -n "$chain" ] || refuse "--pkcs11-key needs --cert CHAIN.pem, the signer's certificate and its chain"
+  # A PIN in the URI would stand on osslsigncode's command line.
+  case "$pkcs11_key" in
+    *pin-value=*) refuse "the key URI holds the PIN (pin-value): it would stand on a command line; give it with --pin-file FILE, or let the token ask for it" ;;
+  esac
+  [[ "$pkcs11_key" == pkcs11:* ]] || refuse "--pkcs11-key takes the pkcs11: URI (RFC 7512) of the private key, not $pkcs11_key"
+fi
+signing=""
+[ -z "$cert" ] || signing=--sign
+[ -z "$pkcs11_key" ] || signing=--pkcs11-key
+if [ -z "$signing" ] && { [ -n "$timestamp" ] || [ "$no_timestamp" = 1 ]; }; then
+  refuse "--timestamp and --no-timestamp go with --sign or --pkcs11-key"
 fi
 if [ -n "$timestamp" ] && [ "$no_timestamp" = 1 ]; then
   refuse "--timestamp and --no-timestamp exclude each other"
 fi
-if [ -n "$cert" ] && [ -z "$timestamp" ] && [ "$no_timestamp" = 0 ]; then
-  refuse "--sign needs --timestamp URL: without a timestamp, Windows stops accepting the signature when the certificate expires; give --no-timestamp to sign without one all the same"
+if [ -n "$signing" ] && [ -z "$timestamp" ] && [ "$no_timestamp" = 0 ]; then
+  refuse "$signing needs --timestamp URL: without a timestamp, Windows stops accepting the signature when the certificate expires; give --no-timestamp to sign without one all the same"
 fi
 
 # The licence string, read into this shell only: neither echoed nor handed
@@ -81,9 +135,21 @@ if [ -n "$license_file" ]; then
   license="${license%.}"
   license="${license%$'\n'}"
   license="${license%$'\r'}"
+  # What an editor puts in unseen would become part of the string, and the
+  # Document Manager would refuse it on every machine.
+  case "$license" in
+    $'\xef\xbb\xbf'*) refuse "the licence file $license_file begins with a byte-order mark, which would become part of the string: save it as UTF-8 without one" ;;
+  esac
   [ -n "$license" ] || refuse "the licence file $license_file is empty"
   case "$license" in
     *$'\n'* | *$'\r'*) refuse "the licence file $license_file holds more than one line" ;;
+  esac
+  blank() {  # blank CHARACTER: its name
+    if [ "$1" = " " ]; then echo "a space"; else echo "a tab"; fi
+  }
+  case "$license" in
+    [$' \t']*) refuse "the licence string in $license_file begins with $(blank "${license:0:1}"), which would become part of the string" ;;
+    *[$' \t']) refuse "the licence string in $license_file ends with $(blank "${license: -1}"), which would become part of the string" ;;
   esac
 fi
 characters() {  # characters TEXT: the number of characters (not bytes) of UTF-8 text
@@ -129,24 +195,76 @@ license=""
 
 cmake --build "$BUILD" -j"$(nproc)" --target KestrumHelper kestrum_release_texts
 
+mkdir -p "$OUT"
+rm -rf "$OUT"/KestrumHelper-*-win64*.zip "$OUT/SHA256SUMS" "$OUT/_CPack_Packages"
+
 cpack_args=(--config "$BUILD/CPackConfig.cmake" -B "$OUT")
 if [ -n "$cert" ]; then
   cpack_args+=(-D "KESTRUM_SIGN_CERT=$cert")
   [ -z "$password_file" ] || cpack_args+=(-D "KESTRUM_SIGN_PASSWORD_FILE=$password_file")
-  [ -z "$timestamp" ] || cpack_args+=(-D "KESTRUM_SIGN_TIMESTAMP=$timestamp")
+elif [ -n "$pkcs11_key" ]; then
+  cpack_args+=(-D "KESTRUM_SIGN_PKCS11_MODULE=$pkcs11_module" -D "KESTRUM_SIGN_PKCS11_KEY=$pkcs11_key"
+               -D "KESTRUM_SIGN_CHAIN=$chain")
+  # The path of the PIN file, never the PIN.
+  [ -z "$pin_file" ] || cpack_args+=(-D "KESTRUM_SIGN_PASSWORD_FILE=$pin_file")
 fi
-mkdir -p "$OUT"
-rm -rf "$OUT"/KestrumHelper-*-win64*.zip "$OUT/SHA256SUMS" "$OUT/_CPack_Packages"
+[ -z "$timestamp" ] || cpack_args+=(-D "KESTRUM_SIGN_TIMESTAMP=$timestamp")
+
+# A signature made elsewhere: taken out of SIGNED.exe, attached to the exe
+# just built and verified, in build/release-win64/attached (the program
+# holds the licence string). osslsigncode's attach-signature verifies what
+# it attached and fails when the signature's digest is not the program's or
+# its chain leads to no certificate authority of the CA file.
+attached_timestamp=0
+if [ -n "$signed_elsewhere" ]; then
+  attached="$BUILD/attached"
+  rm -rf "$attached"
+  mkdir -p "$attached"
+  osslsigncode extract-signature -in "$signed_elsewhere" -out "$attached/signature.p7" \
+    >"$attached/extract.log" 2>&1 || {
+    echo "release: $signed_elsewhere carries no signature to take out: nothing packed" >&2
+    exit 1
+  }
+  verify_args=()
+  [ -z "$ca_file" ] || verify_args=(-CAfile "$ca_file" -TSA-CAfile "$ca_file")
+  if ! osslsigncode attach-signature -sigin "$attached/signature.p7" "${verify_args[@]}" \
+       -in "$BUILD/bin/KestrumHelper.exe" -out "$attached/KestrumHelper.exe" >"$attached/attach.log" 2>&1; then
+    rm -f "$attached/KestrumHelper.exe"
+    if grep -q "MISMATCH" "$attached/attach.log"; then
+      echo "release: the signature of $signed_elsewhere is not for this build's KestrumHelper.exe (an exe of another build, licence string or source was signed): nothing packed" >&2
+    else
+      authorities="the system's certificate authorities"
+      [ -z "$ca_file" ] || authorities="$ca_file"
+      reason="$(sed -n 's/^[[:space:]]*Error: //p' "$attached/attach.log" | head -n 1)"
+      echo "release: the signature of $signed_elsewhere does not verify against $authorities${reason:+ ($reason)}: nothing packed" >&2
+    fi
+    exit 1
+  fi
+  grep -q "^Timestamp is not available" "$attached/attach.log" || attached_timestamp=1
+  cpack_args+=(-D "KESTRUM_SIGNED_PROGRAM=$attached/KestrumHelper.exe")
+fi
+
 cpack "${cpack_args[@]}" >/dev/null
 (cd "$OUT" && sha256sum KestrumHelper-*-win64*.zip >SHA256SUMS)
 
 package="$(cd "$OUT" && ls KestrumHelper-*-win64*.zip)"
 echo "release: $OUT/$package"
 echo "release: $OUT/SHA256SUMS: $(cat "$OUT/SHA256SUMS")"
-if [ -z "$cert" ]; then
-  echo "release: KestrumHelper.exe is NOT signed (no --sign given)"
+if [ -n "$cert" ]; then
+  signer="$cert"
+elif [ -n "$pkcs11_key" ]; then
+  signer="the key $pkcs11_key (certificate $chain)"
+fi
+if [ -n "$signed_elsewhere" ]; then
+  if [ "$attached_timestamp" = 1 ]; then
+    echo "release: KestrumHelper.exe carries the signature of $signed_elsewhere, verified, timestamped"
+  else
+    echo "release: KestrumHelper.exe carries the signature of $signed_elsewhere, verified, NOT timestamped: the signature ends with the certificate"
+  fi
+elif [ -z "$signing" ]; then
+  echo "release: KestrumHelper.exe is NOT signed (no --sign, --pkcs11-key or --attach-signature given)"
 elif [ -n "$timestamp" ]; then
-  echo "release: KestrumHelper.exe is signed with $cert, timestamped by $timestamp"
+  echo "release: KestrumHelper.exe is signed with $signer, timestamped by $timestamp"
 else
-  echo "release: KestrumHelper.exe is signed with $cert, NOT timestamped (--no-timestamp): the signature ends with the certificate"
+  echo "release: KestrumHelper.exe is signed with $signer, NOT timestamped (--no-timestamp): the signature ends with the certificate"
 fi

@@ -7,6 +7,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 DEPS="$ROOT/build/deps"
 export DEBIAN_FRONTEND=noninteractive
 
+# osslsigncode signs the release, with a key on a token through OpenSSL's
+# pkcs11 engine (libengine-pkcs11-openssl); softhsm2 is the tests' token.
 PACKAGES=(
   cmake make g++ clang python3 time
   g++-mingw-w64-x86-64-posix
@@ -14,6 +16,7 @@ PACKAGES=(
   nasm libjpeg62-turbo-dev libjpeg-turbo-progs
   libgtest-dev googletest
   dpkg-dev strace git unzip openssl osslsigncode
+  libengine-pkcs11-openssl ca-certificates softhsm2
 )
 
 SUDO=""

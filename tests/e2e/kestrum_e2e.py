@@ -277,15 +277,17 @@ class ReleaseCopy:
             raise
         self.packages = os.path.join(self.tree, "build", "release")
 
-    def release(self, *args, timeout=1800):
-        """Runs release.sh with the arguments; the CompletedProcess, its
-        output and errors together as text in stdout. The package is dated
-        from the commit of the tree copied (the copy has no git)."""
+    def release(self, *args, timeout=1800, wrapper=(), env=None):
+        """Runs release.sh with the arguments (under the wrapper command, if
+        given, and with the environment's variables added); the
+        CompletedProcess, its output and errors together as text in stdout.
+        The package is dated from the commit of the tree copied (the copy
+        has no git)."""
         date = subprocess.run(["git", "-C", SOURCE, "log", "-1", "--format=%ct"], capture_output=True, text=True,
                               timeout=60).stdout.strip() or "1"
-        env = dict(os.environ, SOURCE_DATE_EPOCH=date)
-        return subprocess.run(["bash", os.path.join(self.tree, "scripts", "release.sh")] + list(args), env=env,
-                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=timeout)
+        env = dict(os.environ, SOURCE_DATE_EPOCH=date, **(env or {}))
+        return subprocess.run(list(wrapper) + ["bash", os.path.join(self.tree, "scripts", "release.sh")] + list(args),
+                              env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=timeout)
 
     def package_names(self):
         return sorted(name for name in os.listdir(self.packages) if name.endswith(".zip")) \

@@ -1,11 +1,22 @@
 """The signed release: scripts/release.sh --test-package, run in a temporary
-copy of the tree, with --sign and a throwaway self-signed code-signing
-certificate (made here with openssl), and --no-timestamp (there is no network
-here). The package holds an Authenticode signature (SHA-256) whose digest
-matches the program, and the signed program still runs "/T". The chain is
-expected to be untrusted. Signing without a timestamp is refused unless
---no-timestamp is given. Needs a prefix with the stand-in Document Manager
-28."""
+copy of the tree (one build, reused by every test), signed three ways, each
+with --no-timestamp (there is no network here):
+- --sign with a throwaway self-signed code-signing certificate (PKCS#12,
+  made here with openssl): the package holds an Authenticode signature
+  (SHA-256) whose digest matches the program, and the signed program still
+  runs "/T"; the chain is expected to be untrusted;
+- --pkcs11-key with the key on a throwaway SoftHSM2 token made in the test's
+  folder and a certificate from a made-up CA: the program verifies against
+  that CA and runs "/T", and the token's PIN, read from a file, stands on no
+  command line (release.sh runs under strace), not in the output and in no
+  file of the copy;
+- --attach-signature: the signature of this build's program, signed outside
+  the script (once with a timestamp of a made-up authority), is attached
+  and verified; one made for a program with one
+  byte changed, one whose chain leads to no known authority, and an
+  unsigned program are refused with one line, and no package is left.
+Signing without a timestamp is refused unless --no-timestamp is given. Needs
+a prefix with the stand-in Document Manager 28."""
 
 import os
 import re
@@ -20,6 +31,8 @@ import preview_images as img  # noqa: E402
 
 JPEG_START = bytes.fromhex("FFD8FF")
 PASSWORD = "throwaway-test-password"
+SOFTHSM_MODULE = "/usr/lib/softhsm/libsofthsm2.so"
+NOT_TIMESTAMPED = "NOT timestamped (--no-timestamp): the signature ends with the certificate"
 NO_TIMESTAMP_REFUSAL = ("release: --sign needs --timestamp URL: without a timestamp, Windows stops accepting the"
                         " signature when the certificate expires; give --no-timestamp to sign without one all the"
                         " same")
@@ -27,6 +40,14 @@ NO_TIMESTAMP_REFUSAL = ("release: --sign needs --timestamp URL: without a timest
 
 def run(args, **kwargs):
     return subprocess.run(args, capture_output=True, timeout=300, **kwargs)
+
+
+def secret_file(path, text):
+    """Writes text and a line break into a new file that only its owner can read."""
+    descriptor = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o600)
+    with os.fdopen(descriptor, "w") as handle:
+        handle.write(text + "\n")
+    return path
 
 
 class SigningTest(k.WineTestCase):
@@ -63,12 +84,88 @@ class SigningTest(k.WineTestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         return self.path("signer.pfx"), self.path("password.txt")
 
-    def package(self, *args):
-        """Builds a test package with release.sh and the given arguments in
-        the copy, whose package folder is emptied first; the CompletedProcess
-        and the program taken out of the package (None without one)."""
+    def authority(self):
+        """A made-up certificate authority, its certificate in ca.pem and
+        its key in ca-key.pem; the certificate's path."""
+        result = run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                      "-subj", "/CN=Kestrum made-up test CA",
+                      "-addext", "basicConstraints=critical,CA:true",
+                      "-addext", "keyUsage=critical,keyCertSign,cRLSign",
+                      "-keyout", self.path("ca-key.pem"), "-out", self.path("ca.pem")])
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return self.path("ca.pem")
+
+    def key_pair(self, name):
+        """A new RSA key in NAME-key.pem, its public key in NAME-public.pem."""
+        result = run(["openssl", "genpkey", "-algorithm", "RSA", "-pkeyopt", "rsa_keygen_bits:2048",
+                      "-out", self.path(name + "-key.pem")])
+        self.assertEqual(result.returncode, 0, result.stderr)
+        result = run(["openssl", "pkey", "-in", self.path(name + "-key.pem"), "-pubout",
+                      "-out", self.path(name + "-public.pem")])
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return self.path(name + "-key.pem"), self.path(name + "-public.pem")
+
+    def code_signing_chain(self, name, public_key, usage="codeSigning"):
+        """A certificate from the made-up CA for the public key, for code
+        signing (or the extended key usage given), followed by the CA's
+        certificate, in NAME-chain.pem; its path."""
+        with open(self.path(name + ".cnf"), "w") as handle:
+            handle.write("keyUsage=critical,digitalSignature\nextendedKeyUsage=%s\n" % usage)
+        result = run(["openssl", "x509", "-new", "-subj", "/CN=Kestrum test signer " + name,
+                      "-force_pubkey", public_key, "-CA", self.path("ca.pem"), "-CAkey", self.path("ca-key.pem"),
+                      "-days", "2", "-extfile", self.path(name + ".cnf"), "-out", self.path(name + ".pem")])
+        self.assertEqual(result.returncode, 0, result.stderr)
+        k.write(self.path(name + "-chain.pem"), k.read(self.path(name + ".pem")) + k.read(self.path("ca.pem")))
+        return self.path(name + "-chain.pem")
+
+    def token(self):
+        """A throwaway SoftHSM2 token in the test's folder holding a private
+        key (made here and imported, its file removed again) whose
+        code-signing certificate the made-up CA issued (authority() first).
+        Returns the release.sh arguments that sign with it, PIN file
+        included, and the environment that finds the token."""
+        tokens = self.path("tokens")
+        os.mkdir(tokens)
+        with open(self.path("softhsm2.conf"), "w") as handle:
+            handle.write("directories.tokendir = %s\nobjectstore.backend = file\nlog.level = ERROR\n" % tokens)
+        env = {"SOFTHSM2_CONF": self.path("softhsm2.conf")}
+        token_env = dict(os.environ, **env)
+        # Made up for this run; release.sh gets it only in the PIN file.
+        pin_file = secret_file(self.path("pin.txt"), os.urandom(8).hex())
+        pin = k.read(pin_file).decode("ascii").strip()
+        label = "kestrum-" + os.urandom(4).hex()
+        result = run(["softhsm2-util", "--init-token", "--free", "--label", label,
+                      "--so-pin", os.urandom(8).hex(), "--pin", pin], env=token_env)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        key, public_key = self.key_pair("token")
+        result = run(["softhsm2-util", "--import", key, "--token", label, "--label", "signer", "--id", "4b53",
+                      "--pin", pin], env=token_env)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        os.remove(key)
+        chain = self.code_signing_chain("token", public_key)
+        uri = "pkcs11:token=%s;object=signer;type=private" % label
+        return ["--pkcs11-module", SOFTHSM_MODULE, "--pkcs11-key", uri, "--cert", chain, "--pin-file", pin_file], env
+
+    def verify_against(self, program, authority):
+        """osslsigncode verify with the CA file: (exit code, output)."""
+        result = run(["osslsigncode", "verify", "-CAfile", authority, "-in", program])
+        return result.returncode, (result.stdout + result.stderr).decode("utf-8", "replace")
+
+    def assert_runs_preview(self, program, name):
+        """The program's "/T" writes the preview of a new document."""
+        document = k.make_document(self.path(name + ".SLDPRT"), img.bmp(64, 48))
+        ran = k.wine([program, "/T", k.windows_path(document)], timeout=60)
+        self.assertEqual(ran.returncode, 0)
+        self.assertIsNone(k.dialog(wait=0), "an error box is left")
+        self.assertTrue(k.read(self.path(name + ".sldprtKS")).startswith(JPEG_START))
+
+    def package(self, *args, env=None):
+        """Builds a test package with release.sh and the given arguments (and
+        environment variables) in the copy, whose package folder is emptied
+        first; the CompletedProcess and the program taken out of the package
+        (None without one)."""
         shutil.rmtree(self.copy.packages, True)
-        result = self.copy.release("--test-package", *args)
+        result = self.copy.release("--test-package", *args, env=env)
         names = self.copy.package_names()
         program = None
         if result.returncode == 0:
@@ -94,8 +191,8 @@ class SigningTest(k.WineTestCase):
         cert, password_file = self.certificate()
         result, program = self.package("--sign", cert, "--password-file", password_file, "--no-timestamp")
         self.assertEqual(result.returncode, 0, result.stdout[-4000:])
-        self.assertIn("release: KestrumHelper.exe is signed with %s, NOT timestamped (--no-timestamp): the signature"
-                      " ends with the certificate" % cert, result.stdout.splitlines())
+        self.assertIn("release: KestrumHelper.exe is signed with %s, %s" % (cert, NOT_TIMESTAMPED),
+                      result.stdout.splitlines())
 
         signatures, stored, calculated, algorithm, output = self.verify(program)
         self.assertEqual(signatures, 1, output)
@@ -118,16 +215,124 @@ class SigningTest(k.WineTestCase):
         self.assertNotEqual(calculated_changed, stored, output)
 
         # The signed program still does its work.
-        document = k.make_document(self.path("Signed.SLDPRT"), img.bmp(64, 48))
-        ran = k.wine([program, "/T", k.windows_path(document)], timeout=60)
-        self.assertEqual(ran.returncode, 0)
-        self.assertIsNone(k.dialog(wait=0), "an error box is left")
-        self.assertTrue(k.read(self.path("Signed.sldprtKS")).startswith(JPEG_START))
+        self.assert_runs_preview(program, "Signed")
+
+    def test_token_signed_package(self):
+        authority = self.authority()
+        token_args, env = self.token()
+        pin_file = token_args[-1]
+        key, chain = token_args[3], token_args[5]
+        temporary = self.path("tmp")
+        os.mkdir(temporary)
+        trace = self.path("execve.log")
+        shutil.rmtree(self.copy.packages, True)
+        result = self.copy.release(
+            "--test-package", *token_args, "--no-timestamp", env=dict(env, TMPDIR=temporary),
+            wrapper=["strace", "-f", "-qq", "-v", "-xx", "-s", "1000000", "-e", "trace=execve", "-o", trace])
+        self.assertEqual(result.returncode, 0, result.stdout[-4000:])
+        self.assertIn("release: KestrumHelper.exe is signed with the key %s (certificate %s), %s"
+                      % (key, chain, NOT_TIMESTAMPED), result.stdout.splitlines())
+
+        # The PIN stands on no command line and in no environment (the trace
+        # holds the signing command, with the PIN file's path), not in the
+        # output and in no file of the copy or the temporary folder.
+        signing_option = "".join("\\x%02x" % byte for byte in b"-pkcs11module").encode("ascii")
+        self.assertTrue(signing_option in k.read(trace), "the trace has no signing command")
+        self.assertNotIn(k.read(pin_file).decode("ascii").strip(), result.stdout)
+        find_text = [sys.executable, "-B", os.path.join(k.SOURCE, "tests", "release", "find_text.py"), pin_file]
+        for name, path in (("command_lines", trace), ("copy", self.copy.tree), ("temporary_folder", temporary)):
+            with self.subTest(name):
+                found = run(find_text + [path])
+                self.assertEqual(found.returncode, 0, found.stdout)
+
+        names = self.copy.package_names()
+        self.assertEqual(len(names), 1, names)
+        program = self.copy.program(names[0], self.path("unpacked"))
+        code, output = self.verify_against(program, authority)
+        self.assertEqual(code, 0, output)
+        self.assertIn("Subject: /CN=Kestrum test signer token", output)
+        self.assertIn("Signature verification: ok", output)
+        signatures, stored, calculated, algorithm, output = self.verify(program)
+        self.assertEqual((signatures, algorithm), (1, "SHA256"), output)
+        self.assertEqual(stored, calculated, output)
+        # Trusted through the made-up CA only.
+        self.assertIn("Signature verification: failed", output)
+        self.assert_runs_preview(program, "TokenSigned")
+
+    def test_attached_signature(self):
+        # The program of this build (the copy's first build when this test
+        # runs first), signed here from a key file, as a signing machine would.
+        result, _ = self.package()
+        self.assertEqual(result.returncode, 0, result.stdout[-4000:])
+        authority = self.authority()
+        key, public_key = self.key_pair("elsewhere")
+        chain = self.code_signing_chain("elsewhere", public_key)
+
+        # A timestamp authority of the made-up CA, which osslsigncode plays itself.
+        timestamp_key, timestamp_public_key = self.key_pair("timestamps")
+        timestamp_chain = self.code_signing_chain("timestamps", timestamp_public_key,
+                                                  usage="critical,timeStamping")
+
+        def signed(name, data, *further):
+            k.write(self.path(name + "-unsigned.exe"), data)
+            signing = run(["osslsigncode", "sign", "-certs", chain, "-key", key, "-h", "sha256", *further,
+                           "-in", self.path(name + "-unsigned.exe"), "-out", self.path(name + ".exe")])
+            self.assertEqual(signing.returncode, 0, signing.stdout + signing.stderr)
+            return self.path(name + ".exe")
+
+        built = k.read(self.copy.built_program())
+        this_build = signed("this-build", built)
+        timestamped = signed("timestamped", built, "-TSA-certs", timestamp_chain, "-TSA-key", timestamp_key)
+        changed = bytearray(built)
+        changed[0x400] ^= 0xFF
+        one_byte_changed = signed("one-byte-changed", bytes(changed))
+        unsigned = self.path("this-build-unsigned.exe")
+        attached = "release: KestrumHelper.exe carries the signature of %s, verified, "
+        # (name, SIGNED.exe, further arguments, the line release.sh prints
+        # when it packs, or (start, end) of the line it ends with when it
+        # refuses). Run in this order without emptying the package folder:
+        # a refusal leaves no package of an earlier run.
+        cases = [
+            ("this_build", this_build, ["--ca-file", authority],
+             attached % this_build + "NOT timestamped: the signature ends with the certificate"),
+            ("timestamped", timestamped, ["--ca-file", authority], attached % timestamped + "timestamped"),
+            ("one_byte_changed", one_byte_changed, ["--ca-file", authority],
+             ("release: the signature of %s is not for this build's KestrumHelper.exe (an exe of another build,"
+              " licence string or source was signed): nothing packed" % one_byte_changed, "")),
+            ("chain_to_no_known_authority", this_build, [],
+             ("release: the signature of %s does not verify against the system's certificate authorities"
+              % this_build, ": nothing packed")),
+            ("unsigned", unsigned, ["--ca-file", authority],
+             ("release: %s carries no signature to take out: nothing packed" % unsigned, "")),
+        ]
+        for name, signed_elsewhere, args, said in cases:
+            with self.subTest(name):
+                result = self.copy.release("--test-package", "--attach-signature", signed_elsewhere, *args)
+                lines = result.stdout.splitlines()
+                if isinstance(said, str):
+                    self.assertEqual(result.returncode, 0, result.stdout[-4000:])
+                    self.assertIn(said, lines)
+                    names = self.copy.package_names()
+                    self.assertEqual(len(names), 1, names)
+                    program = self.copy.program(names[0], self.path("unpacked-" + name))
+                    code, output = self.verify_against(program, authority)
+                    self.assertEqual(code, 0, output)
+                    # The signature attached to the build is the program signed elsewhere.
+                    self.assertTrue(k.read(program) == k.read(signed_elsewhere), "not the program signed elsewhere")
+                else:
+                    self.assertNotEqual(result.returncode, 0)
+                    self.assertTrue(lines and lines[-1].startswith(said[0]) and lines[-1].endswith(said[1]),
+                                    result.stdout[-2000:])
+                    self.assertEqual(len([line for line in lines if line.startswith("release: ")]), 1,
+                                     result.stdout[-2000:])
+                    self.assertEqual(self.copy.package_names(), [])
+                    self.assertFalse(os.path.exists(os.path.join(self.copy.packages, "SHA256SUMS")))
 
     def test_unsigned_package(self):
         result, program = self.package()
         self.assertEqual(result.returncode, 0, result.stdout[-4000:])
-        self.assertIn("release: KestrumHelper.exe is NOT signed (no --sign given)", result.stdout.splitlines())
+        self.assertIn("release: KestrumHelper.exe is NOT signed (no --sign, --pkcs11-key or --attach-signature given)",
+                      result.stdout.splitlines())
         self.assertEqual(self.verify(program)[0], 0)
         self.assertTrue(k.read(program) == k.read(self.copy.built_program()), "the packed program is not the build's")
 
@@ -135,6 +340,9 @@ class SigningTest(k.WineTestCase):
         cert, password_file = self.certificate()
         with open(self.path("wrong.txt"), "w") as handle:
             handle.write("not the password\n")
+        self.authority()
+        token_args, token_env = self.token()
+        wrong_pin = token_args[:-1] + [self.path("wrong.txt")]
         # (name, release.sh arguments after --test-package, what the failure says)
         cases = [
             ("no_timestamp_named", ["--sign", cert, "--password-file", password_file], NO_TIMESTAMP_REFUSAL),
@@ -144,10 +352,11 @@ class SigningTest(k.WineTestCase):
              "Signing KestrumHelper.exe failed"),
             ("missing_password_file", ["--sign", cert, "--password-file", self.path("absent.txt"), "--no-timestamp"],
              "release: %s does not exist" % self.path("absent.txt")),
+            ("wrong_pin", wrong_pin + ["--no-timestamp"], "PIN incorrect"),
         ]
         for name, args, message in cases:
             with self.subTest(name):
-                result, _ = self.package(*args)
+                result, _ = self.package(*args, env=token_env)
                 self.assertNotEqual(result.returncode, 0)
                 # CMake wraps its messages: compared with the lines joined.
                 self.assertIn(message, " ".join(result.stdout.split()))

@@ -1,7 +1,10 @@
 """What scripts/release.sh refuses before it builds anything, each with one
-line that says why: no licence string, a licence file that is empty or holds
-more than one line, and signing without a timestamp. Run in a temporary copy
-of the tree, so that a refusal that fails to come builds nothing here."""
+line that says why: no licence string; a licence file that is empty, holds
+more than one line, begins with a byte-order mark, or has blanks around the
+string; two ways of signing at once, a token key without its library or
+certificate or with the PIN in its URI, and signing without a timestamp.
+Run in a temporary copy of the tree, so that a refusal that fails to come
+builds nothing here."""
 
 import os
 import shutil
@@ -13,8 +16,9 @@ SOURCE = os.environ.get("KESTRUM_SOURCE", "")
 
 NO_LICENCE = ("release: no licence string: the Document Manager would refuse the program, and /T and /P would fail"
               " on every machine; give --license-file FILE, or --test-package for a package meant only for tests")
-NO_TIMESTAMP = ("release: --sign needs --timestamp URL: without a timestamp, Windows stops accepting the signature"
+NO_TIMESTAMP = ("release: %s needs --timestamp URL: without a timestamp, Windows stops accepting the signature"
                 " when the certificate expires; give --no-timestamp to sign without one all the same")
+BECOMES_PART = ", which would become part of the string"
 
 
 class RefusalTest(unittest.TestCase):
@@ -41,7 +45,19 @@ class RefusalTest(unittest.TestCase):
         empty = self.file("empty.txt", b"")
         only_line_break = self.file("line-break.txt", b"\n")
         two_lines = self.file("two-lines.txt", b"Testfirma:swdocmgr-1\nzweite Zeile\n")
+        # What an editor may put in unseen.
+        bom = self.file("bom.txt", b"\xef\xbb\xbfTestfirma:swdocmgr-1\n")
+        leading_space = self.file("leading-space.txt", b" Testfirma:swdocmgr-1\n")
+        leading_tab = self.file("leading-tab.txt", b"\tTestfirma:swdocmgr-1\n")
+        trailing_space = self.file("trailing-space.txt", b"Testfirma:swdocmgr-1 \n")
+        trailing_tab = self.file("trailing-tab.txt", b"Testfirma:swdocmgr-1\t\r\n")
         cert = self.file("signer.pfx", b"not looked at before the refusal")
+        module = self.file("module.so", b"not looked at before the refusal")
+        chain = self.file("chain.pem", b"not looked at before the refusal")
+        pin = self.file("pin.txt", b"not looked at before the refusal")
+        signed = self.file("signed.exe", b"not looked at before the refusal")
+        key = "pkcs11:token=kestrum;object=signer;type=private"
+        token = ["--pkcs11-module", module, "--pkcs11-key", key, "--cert", chain]
         # (name, arguments, the line on standard error)
         cases = [
             ("no_arguments", [], NO_LICENCE),
@@ -51,8 +67,44 @@ class RefusalTest(unittest.TestCase):
              "release: the licence file %s is empty" % only_line_break),
             ("two_lines", ["--license-file", two_lines],
              "release: the licence file %s holds more than one line" % two_lines),
-            ("sign_without_timestamp", ["--license-file", licence, "--sign", cert], NO_TIMESTAMP),
-            ("test_package_sign_without_timestamp", ["--test-package", "--sign", cert], NO_TIMESTAMP),
+            ("byte_order_mark", ["--license-file", bom],
+             "release: the licence file %s begins with a byte-order mark%s: save it as UTF-8 without one"
+             % (bom, BECOMES_PART)),
+            ("leading_space", ["--license-file", leading_space],
+             "release: the licence string in %s begins with a space%s" % (leading_space, BECOMES_PART)),
+            ("leading_tab", ["--license-file", leading_tab],
+             "release: the licence string in %s begins with a tab%s" % (leading_tab, BECOMES_PART)),
+            ("trailing_space", ["--license-file", trailing_space],
+             "release: the licence string in %s ends with a space%s" % (trailing_space, BECOMES_PART)),
+            ("trailing_tab_before_crlf", ["--license-file", trailing_tab],
+             "release: the licence string in %s ends with a tab%s" % (trailing_tab, BECOMES_PART)),
+            ("sign_without_timestamp", ["--license-file", licence, "--sign", cert], NO_TIMESTAMP % "--sign"),
+            ("test_package_sign_without_timestamp", ["--test-package", "--sign", cert], NO_TIMESTAMP % "--sign"),
+            ("token_without_timestamp", ["--license-file", licence] + token, NO_TIMESTAMP % "--pkcs11-key"),
+            ("pfx_and_token", ["--license-file", licence, "--sign", cert, "--no-timestamp"] + token,
+             "release: --sign and --pkcs11-key exclude each other: the program is signed one way"),
+            ("token_and_attach", ["--license-file", licence, "--attach-signature", signed] + token,
+             "release: --pkcs11-key and --attach-signature exclude each other: the program is signed one way"),
+            ("token_without_module", ["--license-file", licence, "--pkcs11-key", key, "--cert", chain,
+                                      "--no-timestamp"],
+             "release: --pkcs11-key needs --pkcs11-module MODULE.so, the token's PKCS#11 library"),
+            ("token_without_certificate", ["--license-file", licence, "--pkcs11-module", module, "--pkcs11-key", key,
+                                           "--no-timestamp"],
+             "release: --pkcs11-key needs --cert CHAIN.pem, the signer's certificate and its chain"),
+            ("pin_file_without_token", ["--license-file", licence, "--sign", cert, "--pin-file", pin,
+                                        "--no-timestamp"],
+             "release: --pkcs11-module, --cert and --pin-file go with --pkcs11-key"),
+            ("pin_in_the_key_uri", ["--license-file", licence, "--pkcs11-module", module, "--pkcs11-key",
+                                    key + ";pin-value=123456", "--cert", chain, "--no-timestamp"],
+             "release: the key URI holds the PIN (pin-value): it would stand on a command line; give it with"
+             " --pin-file FILE, or let the token ask for it"),
+            ("key_not_a_uri", ["--license-file", licence, "--pkcs11-module", module, "--pkcs11-key", "signer",
+                               "--cert", chain, "--no-timestamp"],
+             "release: --pkcs11-key takes the pkcs11: URI (RFC 7512) of the private key, not signer"),
+            ("timestamp_with_attach", ["--license-file", licence, "--attach-signature", signed, "--no-timestamp"],
+             "release: --timestamp and --no-timestamp go with --sign or --pkcs11-key"),
+            ("ca_file_without_attach", ["--license-file", licence, "--ca-file", chain],
+             "release: --ca-file goes with --attach-signature"),
         ]
         for name, args, line in cases:
             with self.subTest(name):

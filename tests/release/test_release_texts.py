@@ -1,6 +1,7 @@
 """The texts of the release package, as the build writes them: the
 third-party notices (each licence's identifying lines; a missing or empty
-licence text fails) and the deployment notes taken from the README."""
+licence text fails) and the deployment notes taken from the README, with
+what the administrator needs."""
 
 import os
 import subprocess
@@ -28,6 +29,21 @@ NOTICE_LINES = [
     ("winpthreads_licence", " Permission is hereby granted, free of charge, to any person obtaining"),
     ("gcc_runtime_library_exception", "GCC RUNTIME LIBRARY EXCEPTION"),
     ("gcc_runtime_library_exception_version", "Version 3.1, 31 March 2009"),
+]
+
+# (name, a point the deployment notes make to the administrator, in words
+# they hold, line breaks aside)
+ADMINISTRATOR_POINTS = [
+    ("check_the_checksum", "`SHA256SUMS` beside it holds its SHA-256"),
+    ("check_the_signature", "`Get-AuthenticodeSignature .\\KestrumHelper.exe` must say `Valid`"),
+    ("unblock_before_extracting", "Unblock the zip before extracting it"),
+    ("mark_of_the_web_copied", "Explorer copies the mark to every file it extracts"),
+    ("software_distribution", "deploy through software distribution"),
+    ("smart_app_control", "Smart App Control runs only programs signed by a provider Windows trusts"),
+    ("applocker_wdac_by_publisher", "allow the exe by publisher"),
+    ("controlled_folder_access", "-ControlledFolderAccessAllowedApplications"),
+    ("create_process", "The main product should start the helper with `CreateProcess`"),
+    ("no_zone_checks", "`SEE_MASK_NOZONECHECKS`"),
 ]
 
 
@@ -92,6 +108,13 @@ class DeployNotesTest(unittest.TestCase):
         self.assertIn("LongPathsEnabled", text)
         self.assertFalse("## " in text, "another section follows")
         self.assertFalse("| Folder | Contents |" in text, "the layout section follows")
+
+    def test_what_the_administrator_needs(self):
+        _, lines = read_lines(os.path.join(BUILD, "DEPLOY.txt"))
+        words = " ".join(" ".join(lines).split())
+        for name, point in ADMINISTRATOR_POINTS:
+            with self.subTest(name):
+                self.assertTrue(point in words, "DEPLOY.txt does not say %r" % point)
 
 
 if __name__ == "__main__":
