@@ -49,17 +49,6 @@ struct TBgraPicture {
     std::vector<std::uint8_t> Bytes;
 };
 
-BITMAPINFO TopDown32BitInfo(int width, int height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
 // Blue, green and red in the low three bytes, as in BI_RGB.
 bool HasBgrMasks(const DIBSECTION& section) {
     return section.dsBitfields[0] == 0x00FF0000 && section.dsBitfields[1] == 0x0000FF00 &&
@@ -80,7 +69,7 @@ std::optional<TBgraPicture> Pixels32(HBITMAP bitmap) {
     picture.Width = section.dsBm.bmWidth;
     picture.Height = section.dsBm.bmHeight;
     picture.Bytes.resize(static_cast<std::size_t>(picture.Width) * static_cast<std::size_t>(picture.Height) * 4);
-    BITMAPINFO info = TopDown32BitInfo(picture.Width, picture.Height);
+    BITMAPINFO info = TopDownBitmapInfo(picture.Width, picture.Height, 32);
     const TWindowDC screen(nullptr);
     if (!screen.Get()) RaiseGdiError();
     ::GdiFlush();
@@ -95,7 +84,7 @@ std::optional<TBgraPicture> Pixels32(HBITMAP bitmap) {
 // picture's own drawing stretches it (a 32-bit picture has no palette).
 void DrawOverWhite(HDC dc, TBgraPicture& picture, const RECT& rect) {
     CompositeOverWhite(picture.Bytes);
-    const BITMAPINFO info = TopDown32BitInfo(picture.Width, picture.Height);
+    const BITMAPINFO info = TopDownBitmapInfo(picture.Width, picture.Height, 32);
     if (::StretchDIBits(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, 0, 0, picture.Width,
                         picture.Height, picture.Bytes.data(), &info, DIB_RGB_COLORS, SRCCOPY) == 0) {
         RaiseGdiError();

@@ -22,19 +22,24 @@ void TScreenBitmap::SetSize(int width, int height) {
     fHandle = std::move(bitmap);
 }
 
+BITMAPINFO TopDownBitmapInfo(int width, int height, WORD bitCount) noexcept {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = bitCount;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 TBgrCopy TScreenBitmap::Bgr24Copy() const {
     TBgrCopy copy;
     if (Empty()) return copy;
     const std::size_t stride = (static_cast<std::size_t>(fWidth) * 3 + 3) / 4 * 4;
     copy.Bytes.resize(stride * static_cast<std::size_t>(fHeight));
 
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = fWidth;
-    info.bmiHeader.biHeight = -fHeight;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownBitmapInfo(fWidth, fHeight, 24);
     const TWindowDC screen(nullptr);
     if (!screen.Get()) RaiseGdiError();
     const int rows = ::GetDIBits(screen.Get(), fHandle.Get(), 0, static_cast<UINT>(fHeight), copy.Bytes.data(), &info,

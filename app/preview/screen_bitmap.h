@@ -18,6 +18,10 @@ struct TBgrCopy {
     TBgrPixels Pixels() const noexcept { return {Width, Height, Stride, Bytes.data()}; }
 };
 
+// The header of a device-independent bitmap of width x height pixels with
+// bitCount bits each (no palette, BI_RGB), top row first.
+BITMAPINFO TopDownBitmapInfo(int width, int height, WORD bitCount) noexcept;
+
 class TScreenBitmap {
 public:
     TScreenBitmap() noexcept = default;
