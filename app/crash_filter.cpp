@@ -2,13 +2,13 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cwchar>
 #include <string>
 
 #include "application.h"
 #include "exception_filter.h"
 #include "failure_text.h"
 #include "handles.h"
+#include "message_box.h"
 #include "module_path.h"
 
 namespace {
@@ -23,7 +23,6 @@ const ULONG cOverflowReserve = 64 * 1024;
 const ULONGLONG cBoxBound = 10000;
 const ULONGLONG cCloseTimerBound = 10000;
 const DWORD cWatchInterval = 100;  // ms between the watchdog's looks
-const wchar_t* const cDialogClass = L"#32770";
 
 TCrashFilterForm gForm;
 DWORD gGuiThread = 0;
@@ -60,11 +59,6 @@ HHOOK gGuiModalFilter = nullptr;
     for (;;) ::Sleep(INFINITE);
 }
 
-bool IsDialog(HWND window) noexcept {
-    wchar_t className[8] = {};
-    return ::GetClassNameW(window, className, 8) && std::wcscmp(className, cDialogClass) == 0;
-}
-
 // CBT hook of the GUI thread and the reporting thread: the box that the
 // thread of a report makes is one of the program's own windows, and once it
 // becomes active it is on screen.
@@ -72,7 +66,7 @@ LRESULT CALLBACK WatchForBox(int code, WPARAM wParam, LPARAM lParam) {
     if ((code == HCBT_CREATEWND || code == HCBT_ACTIVATE) && gFaultingThread != 0) {
         const DWORD thread = ::GetCurrentThreadId();
         const HWND window = reinterpret_cast<HWND>(wParam);
-        if ((thread == gFaultingThread || thread == gReportingThread) && IsDialog(window)) {
+        if ((thread == gFaultingThread || thread == gReportingThread) && IsDialogBox(window)) {
             gBox = window;
             if (code == HCBT_ACTIVATE) gBoxShown = true;
         }

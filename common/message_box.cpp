@@ -12,8 +12,7 @@ const wchar_t* const cDialogClass = L"#32770";
 LRESULT CALLBACK RaiseDialog(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
         const HWND window = reinterpret_cast<HWND>(wParam);
-        wchar_t className[8] = {};
-        if (::GetClassNameW(window, className, 8) && std::wcscmp(className, cDialogClass) == 0) {
+        if (IsDialogBox(window)) {
             ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     }
@@ -21,6 +20,11 @@ LRESULT CALLBACK RaiseDialog(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+bool IsDialogBox(HWND window) noexcept {
+    wchar_t className[8] = {};
+    return ::GetClassNameW(window, className, 8) && std::wcscmp(className, cDialogClass) == 0;
+}
 
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
     // Without the hook the box still comes, raised by the flag alone where

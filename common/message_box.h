@@ -8,3 +8,7 @@
 // not open behind the main product's window, where nobody sees it while the
 // program waits.
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+
+// Whether window is a dialog box of the system's dialog class, as a message
+// box is.
+bool IsDialogBox(HWND window) noexcept;
