@@ -69,14 +69,8 @@ std::optional<TBgraPicture> Pixels32(HBITMAP bitmap) {
     picture.Width = section.dsBm.bmWidth;
     picture.Height = section.dsBm.bmHeight;
     picture.Bytes.resize(static_cast<std::size_t>(picture.Width) * static_cast<std::size_t>(picture.Height) * 4);
-    BITMAPINFO info = TopDownBitmapInfo(picture.Width, picture.Height, 32);
-    const TWindowDC screen(nullptr);
-    if (!screen.Get()) RaiseGdiError();
     ::GdiFlush();
-    if (::GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(picture.Height), picture.Bytes.data(), &info,
-                    DIB_RGB_COLORS) != picture.Height) {
-        RaiseGdiError();
-    }
+    ReadTopDownRows(bitmap, picture.Width, picture.Height, 32, picture.Bytes.data());
     return picture;
 }
 

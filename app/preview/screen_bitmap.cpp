@@ -33,18 +33,22 @@ BITMAPINFO TopDownBitmapInfo(int width, int height, WORD bitCount) noexcept {
     return info;
 }
 
+void ReadTopDownRows(HBITMAP bitmap, int width, int height, WORD bitCount, void* rows) {
+    BITMAPINFO info = TopDownBitmapInfo(width, height, bitCount);
+    const TWindowDC screen(nullptr);
+    if (!screen.Get()) RaiseGdiError();
+    if (::GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(height), rows, &info, DIB_RGB_COLORS) != height) {
+        RaiseGdiError();
+    }
+}
+
 TBgrCopy TScreenBitmap::Bgr24Copy() const {
     TBgrCopy copy;
     if (Empty()) return copy;
     const std::size_t stride = (static_cast<std::size_t>(fWidth) * 3 + 3) / 4 * 4;
     copy.Bytes.resize(stride * static_cast<std::size_t>(fHeight));
 
-    BITMAPINFO info = TopDownBitmapInfo(fWidth, fHeight, 24);
-    const TWindowDC screen(nullptr);
-    if (!screen.Get()) RaiseGdiError();
-    const int rows = ::GetDIBits(screen.Get(), fHandle.Get(), 0, static_cast<UINT>(fHeight), copy.Bytes.data(), &info,
-                                 DIB_RGB_COLORS);
-    if (rows != fHeight) RaiseGdiError();
+    ReadTopDownRows(fHandle.Get(), fWidth, fHeight, 24, copy.Bytes.data());
     copy.Width = fWidth;
     copy.Height = fHeight;
     copy.Stride = static_cast<std::ptrdiff_t>(stride);

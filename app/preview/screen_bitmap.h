@@ -22,6 +22,12 @@ struct TBgrCopy {
 // bitCount bits each (no palette, BI_RGB), top row first.
 BITMAPINFO TopDownBitmapInfo(int width, int height, WORD bitCount) noexcept;
 
+// The pixels of bitmap (width x height) copied into rows, converted to
+// bitCount bits a pixel, top row first, each row padded to a multiple of 4
+// bytes; rows must hold them all. Raises EOutOfResources when the copy
+// cannot be made. The bitmap must not be selected into a device context.
+void ReadTopDownRows(HBITMAP bitmap, int width, int height, WORD bitCount, void* rows);
+
 class TScreenBitmap {
 public:
     TScreenBitmap() noexcept = default;
