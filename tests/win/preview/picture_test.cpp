@@ -146,36 +146,10 @@ struct TBgra {
     std::uint8_t B, G, R, A;
 };
 ComPtr<IPicture> Bgra32Picture(int width, int height, const TBgra (&quarters)[4], bool topDown) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = topDown ? -height : height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    TBitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits) {
-        ADD_FAILURE() << "CreateDIBSection failed";
-        return nullptr;
-    }
-    for (int y = 0; y < height; ++y) {
-        auto* row = static_cast<TBgra*>(bits) + static_cast<std::size_t>(topDown ? y : height - 1 - y) * width;
+    return DibSectionPicture(width, height, 32, topDown, [&](int y, std::uint8_t* bytes) {
+        auto* row = reinterpret_cast<TBgra*>(bytes);
         for (int x = 0; x < width; ++x) row[x] = quarters[(y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0)];
-    }
-    ::GdiFlush();
-    PICTDESC description = {};
-    description.cbSizeofstruct = sizeof description;
-    description.picType = PICTYPE_BITMAP;
-    description.bmp.hbitmap = bitmap.Get();
-    ComPtr<IPicture> picture;
-    if (FAILED(::OleCreatePictureIndirect(&description, IID_IPicture, TRUE,
-                                          reinterpret_cast<void**>(picture.GetAddressOf())))) {
-        ADD_FAILURE() << "OleCreatePictureIndirect failed";
-        return nullptr;
-    }
-    bitmap.Release();  // the picture owns it now
-    return picture;
+    });
 }
 
 // Top left transparent, top right opaque red, bottom left blue at half

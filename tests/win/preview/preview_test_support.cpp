@@ -132,13 +132,14 @@ private:
 
 }  // namespace
 
-ComPtr<IPicture> BitmapPicture(int width, int height, const TQuarters& quarters, bool withPalette) {
+ComPtr<IPicture> DibSectionPicture(int width, int height, WORD bitCount, bool topDown,
+                                   const std::function<void(int y, std::uint8_t* row)>& fillRow, HPALETTE palette) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // bottom row first, as in a BMP file
+    info.bmiHeader.biHeight = topDown ? -height : height;
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biBitCount = bitCount;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     TBitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -146,15 +147,9 @@ ComPtr<IPicture> BitmapPicture(int width, int height, const TQuarters& quarters,
         ADD_FAILURE() << "CreateDIBSection failed";
         return nullptr;
     }
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+    const std::size_t stride = (static_cast<std::size_t>(width) * bitCount / 8 + 3) / 4 * 4;
     for (int y = 0; y < height; ++y) {
-        auto* row = static_cast<std::uint8_t*>(bits) + static_cast<std::size_t>(height - 1 - y) * stride;
-        for (int x = 0; x < width; ++x) {
-            const COLORREF c = QuarterColour(quarters, x >= width / 2, y >= height / 2);
-            row[x * 3] = GetBValue(c);
-            row[x * 3 + 1] = GetGValue(c);
-            row[x * 3 + 2] = GetRValue(c);
-        }
+        fillRow(y, static_cast<std::uint8_t*>(bits) + static_cast<std::size_t>(topDown ? y : height - 1 - y) * stride);
     }
     ::GdiFlush();
 
@@ -162,26 +157,42 @@ ComPtr<IPicture> BitmapPicture(int width, int height, const TQuarters& quarters,
     description.cbSizeofstruct = sizeof description;
     description.picType = PICTYPE_BITMAP;
     description.bmp.hbitmap = bitmap.Get();
-    if (withPalette) {
-        // A LOGPALETTE with room for four entries.
-        std::vector<std::uint8_t> buffer(sizeof(LOGPALETTE) + 3 * sizeof(PALETTEENTRY));
-        auto* palette = reinterpret_cast<LOGPALETTE*>(buffer.data());
-        palette->palVersion = 0x300;
-        palette->palNumEntries = 4;
-        PALETTEENTRY* entries = palette->palPalEntry;
-        const COLORREF colours[4] = {quarters.TopLeft, quarters.TopRight, quarters.BottomLeft, quarters.BottomRight};
-        for (int i = 0; i < 4; ++i) {
-            entries[i] = {GetRValue(colours[i]), GetGValue(colours[i]), GetBValue(colours[i]), 0};
-        }
-        description.bmp.hpal = ::CreatePalette(palette);
-        EXPECT_NE(description.bmp.hpal, nullptr);
-    }
+    description.bmp.hpal = palette;
     ComPtr<IPicture> picture;
     const HRESULT hr = ::OleCreatePictureIndirect(&description, IID_IPicture, TRUE,
                                                   reinterpret_cast<void**>(picture.GetAddressOf()));
     EXPECT_EQ(hr, S_OK);
-    if (SUCCEEDED(hr)) bitmap.Release();
+    if (SUCCEEDED(hr)) bitmap.Release();  // the picture owns it now
     return picture;
+}
+
+ComPtr<IPicture> BitmapPicture(int width, int height, const TQuarters& quarters, bool withPalette) {
+    HPALETTE palette = nullptr;
+    if (withPalette) {
+        // A LOGPALETTE with room for four entries.
+        std::vector<std::uint8_t> buffer(sizeof(LOGPALETTE) + 3 * sizeof(PALETTEENTRY));
+        auto* logPalette = reinterpret_cast<LOGPALETTE*>(buffer.data());
+        logPalette->palVersion = 0x300;
+        logPalette->palNumEntries = 4;
+        PALETTEENTRY* entries = logPalette->palPalEntry;
+        const COLORREF colours[4] = {quarters.TopLeft, quarters.TopRight, quarters.BottomLeft, quarters.BottomRight};
+        for (int i = 0; i < 4; ++i) {
+            entries[i] = {GetRValue(colours[i]), GetGValue(colours[i]), GetBValue(colours[i]), 0};
+        }
+        palette = ::CreatePalette(logPalette);
+        EXPECT_NE(palette, nullptr);
+    }
+    return DibSectionPicture(
+        width, height, 24, /*topDown=*/false,
+        [&](int y, std::uint8_t* row) {
+            for (int x = 0; x < width; ++x) {
+                const COLORREF c = QuarterColour(quarters, x >= width / 2, y >= height / 2);
+                row[x * 3] = GetBValue(c);
+                row[x * 3 + 1] = GetGValue(c);
+                row[x * 3 + 2] = GetRValue(c);
+            }
+        },
+        palette);
 }
 
 ComPtr<IPicture> MetafilePicture(long himetricWidth, long himetricHeight, const TQuarters& quarters) {

@@ -7,6 +7,7 @@
 #include <wrl/client.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,15 @@ struct TQuarters {
     COLORREF TopLeft, TopRight, BottomLeft, BottomRight;
 };
 extern const TQuarters cQuarters;  // red, green, blue, yellow
+
+// An OLE bitmap picture that owns its bitmap and palette (none when null): a
+// DIB section of width x height pixels of bitCount bits each, its rows in
+// memory top row first when topDown, else bottom row first (as in a BMP
+// file); fillRow writes the pixels of the picture's row y (0 at the top).
+// Null, with a test failure, when it cannot be made.
+Microsoft::WRL::ComPtr<IPicture> DibSectionPicture(int width, int height, WORD bitCount, bool topDown,
+                                                   const std::function<void(int y, std::uint8_t* row)>& fillRow,
+                                                   HPALETTE palette = nullptr);
 
 // OLE pictures that own their handle: a bitmap (DIB section) of width x
 // height pixels, optionally with a palette, and an enhanced metafile whose
