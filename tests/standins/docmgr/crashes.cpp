@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "call_log.h"
 #include "com_object.h"
 #include "handles.h"
@@ -34,9 +36,19 @@ int Recurse(int depth) {
     return gRecurse(depth + 1) + frame[depth % cFrameSize];
 }
 
-DWORD WINAPI FaultingThread(void*) {
+// A thread of the library's that writes through a null pointer after the
+// delay in ms its parameter carries (0: at once).
+DWORD WINAPI FaultingThread(void* delay) {
+    ::Sleep(static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(delay)));
     WriteThroughNullPointer();
     return 0;
+}
+
+// Starts FaultingThread with the delay; nobody waits for it.
+void StartFaultingThread(DWORD delay) {
+    const TKernelHandle thread(
+        ::CreateThread(nullptr, 0, &FaultingThread, reinterpret_cast<void*>(std::uintptr_t{delay}), 0, nullptr));
+    static_cast<void>(thread);
 }
 
 // The fault on a thread of the library's own, which the caller waits for.
@@ -49,17 +61,6 @@ void FaultOnOwnThread() {
 // the thread has returned; nobody waits for it.
 const DWORD cNoWaitFaultDelay = 100;  // ms
 const DWORD cSlowCloseDelay = 2000;   // ms CloseDoc takes then
-
-DWORD WINAPI FaultingThreadAfterReturn(void*) {
-    ::Sleep(cNoWaitFaultDelay);
-    WriteThroughNullPointer();
-    return 0;
-}
-
-void StartThread(LPTHREAD_START_ROUTINE start, void* parameter) {
-    const TKernelHandle thread(::CreateThread(nullptr, 0, start, parameter, 0, nullptr));
-    static_cast<void>(thread);
-}
 
 // "crash-loaderlock": a thread that takes the loader lock and never gives it
 // back, as a library whose start-up code hangs would.
@@ -128,12 +129,6 @@ void FaultWithLibraryCallsPending() {
 // "crash-twice": a second fault on a thread of the library's, 3 s after the first.
 const DWORD cSecondFaultDelay = 3000;  // ms
 
-DWORD WINAPI FaultingThreadLater(void*) {
-    ::Sleep(cSecondFaultDelay);
-    WriteThroughNullPointer();
-    return 0;
-}
-
 LONG WINAPI EndSilently(EXCEPTION_POINTERS*) {
     ::TerminateProcess(::GetCurrentProcess(), cSilentFilterExitCode);
     return EXCEPTION_CONTINUE_SEARCH;
@@ -146,11 +141,11 @@ void CrashWhenAsked() {
         WriteThroughNullPointer();
     if (FaultActive(TFault::CrashOverflow)) static_cast<void>(gRecurse(0));
     if (FaultActive(TFault::CrashThread)) FaultOnOwnThread();
-    if (FaultActive(TFault::CrashThreadNoWait)) StartThread(&FaultingThreadAfterReturn, nullptr);
+    if (FaultActive(TFault::CrashThreadNoWait)) StartFaultingThread(cNoWaitFaultDelay);
     if (FaultActive(TFault::CrashLoaderLock)) FaultWhileLoaderLockHeld();
     if (FaultActive(TFault::CrashTimerProc)) FaultWithLibraryCallsPending();
     if (FaultActive(TFault::CrashTwice)) {
-        StartThread(&FaultingThreadLater, nullptr);
+        StartFaultingThread(cSecondFaultDelay);
         WriteThroughNullPointer();
     }
 }
