@@ -70,6 +70,7 @@ void TfrmMain::FormShow() {
 
     if (command == L"/T") {
         CloseTimer.SetEnabled(true);
+        WatchOperationCalls(CloseTimer.NextDue(::GetTickCount64()));
         ShowStatusText(cTextPreview);
         ExtractThumbnail(args.Param2);
         Close();
@@ -85,6 +86,7 @@ void TfrmMain::FormShow() {
     }
     if (command == L"/P") {
         CloseTimer.SetEnabled(true);
+        WatchOperationCalls(CloseTimer.NextDue(::GetTickCount64()));
         ShowStatusText(cTextProperties);
         int AnzAkt = 0;
         const int AnzNeu = FillSolidworksProperties(args.Param2, args.Param3, AnzAkt);

@@ -8,6 +8,7 @@
 #include "crash_filter.h"
 #include "error_text.h"
 #include "failure_text.h"
+#include "library_call.h"
 #include "message_box.h"
 #include "module_path.h"
 #include "os_error.h"
@@ -42,7 +43,11 @@ TApplication::TApplication() {
 
 TApplication::~TApplication() {
     fHandle.Reset();
-    if (fComInitialized) ::CoUninitialize();
+    if (fComInitialized) {
+        // Unloads the libraries COM loaded: their clean-up runs here.
+        const TLibraryCall finishing(TLibraryCallKind::Finishing);
+        ::CoUninitialize();
+    }
     if (Application == this) Application = nullptr;
 }
 

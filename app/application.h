@@ -34,6 +34,8 @@ public:
     void ProcessMessages();
 
     HWND Handle() const noexcept { return fHandle.Get(); }
+    // The caption of the error box: the program file's name as a title.
+    const std::wstring& Title() const noexcept { return fTitle; }
 
     // Shows the error box for the failure being handled (call inside a catch).
     void HandleException(std::exception_ptr failure);

@@ -5,11 +5,15 @@
 #include <string>
 
 #include "application.h"
+#include "error_text.h"
 #include "exception_filter.h"
 #include "failure_text.h"
 #include "handles.h"
+#include "library_call.h"
 #include "message_box.h"
 #include "module_path.h"
+#include "os_error.h"
+#include "watchdog.h"
 
 namespace {
 
@@ -18,46 +22,36 @@ const UINT cCrashExitCode = 1;
 // Stack kept back on the GUI thread for the dispatch of a stack overflow: the
 // system's own steps up to the filter need more than the guard page leaves.
 const ULONG cOverflowReserve = 64 * 1024;
-// The watchdog's bounds, in ms: from the fault until a box of the report is on
-// screen, and from the close timer being due after a handler's failure.
-const ULONGLONG cBoxBound = 10000;
-const ULONGLONG cCloseTimerBound = 10000;
-const DWORD cWatchInterval = 100;  // ms between the watchdog's looks
 
 TCrashFilterForm gForm;
 DWORD gGuiThread = 0;
 
 // The thread of the first fault; 0 before it.
 std::atomic<DWORD> gFaultingThread{0};
-
-// What the watchdog reads: when the first fault came (GetTickCount64), whether
-// a box of its report is on screen, and after a handler's failure when the
-// close timer is due (0: none is armed).
-std::atomic<ULONGLONG> gFaultTick{0};
-std::atomic<bool> gBoxShown{false};
-std::atomic<ULONGLONG> gCloseTimerDue{0};
+// Whether the close timer runs after a handler's failure.
+std::atomic<bool> gCloseTimerArmed{false};
 // The box of the report, once it is made: one of the program's own windows.
 std::atomic<HWND> gBox{nullptr};
 
-// Made at start and kept for the life of the process; null when they could
-// not be had. The watchdog's event is set by the first fault; the reporting
-// thread's by a fault it is to show, with the fault's code and address.
-HANDLE gWatchEvent = nullptr;
+// Made at start and kept for the life of the process; null when it could not
+// be had. Set by a fault the reporting thread is to show, with the fault's
+// code and address, or by the operation's time-out.
 HANDLE gReportEvent = nullptr;
 DWORD gReportingThread = 0;
 std::atomic<DWORD> gReportCode{0};
 std::atomic<void*> gReportAddress{nullptr};
+std::atomic<bool> gReportTimeout{false};
+
+// The error box of the operation's time-out, made when the operation is
+// armed: the box is shown from the reporting thread while the GUI thread is
+// blocked, and making its text then may need the loader or a heap lock that
+// the blocked library holds.
+std::wstring gTimeoutText;
+std::wstring gTimeoutCaption;
+std::atomic<bool> gTimeoutReady{false};
 // The GUI thread's hooks (CBT: the box comes; message filter: the box's loop).
 HHOOK gGuiBoxWatch = nullptr;
 HHOOK gGuiModalFilter = nullptr;
-
-// Ends the process at once: neither the finalisation of the program nor the
-// detach code of a library runs after a fault.
-[[noreturn]] void EndProcess(UINT exitCode) noexcept {
-    ::TerminateProcess(::GetCurrentProcess(), exitCode);
-    // Ending the own process does not come back; should it, nothing may run on.
-    for (;;) ::Sleep(INFINITE);
-}
 
 // CBT hook of the GUI thread and the reporting thread: the box that the
 // thread of a report makes is one of the program's own windows, and once it
@@ -68,7 +62,7 @@ LRESULT CALLBACK WatchForBox(int code, WPARAM wParam, LPARAM lParam) {
         const HWND window = reinterpret_cast<HWND>(wParam);
         if ((thread == gFaultingThread || thread == gReportingThread) && IsDialogBox(window)) {
             gBox = window;
-            if (code == HCBT_ACTIVATE) gBoxShown = true;
+            if (code == HCBT_ACTIVATE) MarkReportBoxShown();
         }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
@@ -132,44 +126,60 @@ std::wstring ModulePathAt(const void* address) {
 // goes on as after any failed handler, on top of the faulted stack.
 [[noreturn]] void ReportHandlerFault(DWORD code, void* address) {
     // Without the hook the watchdog cannot see the box come.
-    if (!gGuiBoxWatch) gBoxShown = true;
+    if (!gGuiBoxWatch) MarkReportBoxShown();
     Application->ShowErrorBox(HandlerFaultMessage(code, reinterpret_cast<std::uintptr_t>(address),
                                                   FaultModuleName(ModulePathAt(address))));
     // The close timer keeps running while the box is up: its quit message
     // ends the box, and the loop below then ends at once.
-    if (gCloseTimerDue != 0) Application->RunMessageLoop();
+    if (gCloseTimerArmed) Application->RunMessageLoop();
     EndProcess(cHandlerFaultExitCode);
+}
+
+// The operation's time-out: the GUI thread's call into the library was
+// given up. The form's error box, without an owner (the form's thread is
+// blocked); the watchdog ends the run when the close timer is due, answered
+// or not.
+void ShowTimeoutBox() {
+    if (gTimeoutReady) {
+        ShowMessageBox(nullptr, gTimeoutText.c_str(), gTimeoutCaption.c_str(), MB_OK | MB_ICONSTOP | MB_TOPMOST);
+    }
+    for (;;) ::Sleep(INFINITE);
 }
 
 DWORD WINAPI ReportCrash(void*) {
     const THookHandle boxWatch(::SetWindowsHookExW(WH_CBT, &WatchForBox, nullptr, ::GetCurrentThreadId()));
     if (::WaitForSingleObject(gReportEvent, INFINITE) != WAIT_OBJECT_0) return 0;
-    if (!boxWatch) gBoxShown = true;
+    if (gReportTimeout) ShowTimeoutBox();
+    if (!boxWatch) MarkReportBoxShown();
     ShowCrashAndEnd(gReportCode, gReportAddress);
 }
 
-DWORD WINAPI WatchReport(void*) {
-    if (::WaitForSingleObject(gWatchEvent, INFINITE) != WAIT_OBJECT_0) return 0;
-    const ULONGLONG faulted = gFaultTick;
-    for (;;) {
-        const ULONGLONG now = ::GetTickCount64();
-        if (!gBoxShown && now - faulted >= cBoxBound) EndProcess(cCrashExitCode);
-        const ULONGLONG closeTimerDue = gCloseTimerDue;
-        if (closeTimerDue != 0 && now >= closeTimerDue + cCloseTimerBound) EndProcess(cHandlerFaultExitCode);
-        ::Sleep(cWatchInterval);
-    }
+// Called by the watchdog when it has given the GUI thread's call up.
+void ReportTimeout() noexcept {
+    gReportTimeout = true;
+    if (gReportEvent) ::SetEvent(gReportEvent);
 }
+
+// A call into the library that was given up has come back: the GUI thread
+// serves its own windows until the watchdog ends the run.
+void WaitAfterAbandonedCall() noexcept { DispatchOwnWindowsForGood(); }
 
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
     const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
     DWORD firstThread = 0;
     if (!gFaultingThread.compare_exchange_strong(firstThread, ::GetCurrentThreadId())) EndProcess(cCrashExitCode);
+    // The operation has failed already, and its box is up or coming: the
+    // library that was given up faulted, which ends the run as a second
+    // fault does.
+    if (LibraryCallAbandoned()) EndProcess(cCrashExitCode);
+    // A call of the GUI thread that faulted never returns.
+    if (::GetCurrentThreadId() == gGuiThread) ForgetLibraryCall();
     const bool overflow = record.ExceptionCode == EXCEPTION_STACK_OVERFLOW;
     const bool handlerFault = !overflow && Application && THandlerMark::Inside();
     // Before anything that may block: the watchdog's clock starts.
-    if (handlerFault && gForm.CloseTimerDue) gCloseTimerDue = gForm.CloseTimerDue();
-    gFaultTick = ::GetTickCount64();
-    if (gWatchEvent) ::SetEvent(gWatchEvent);
+    const ULONGLONG closeTimerDue = handlerFault && gForm.CloseTimerDue ? gForm.CloseTimerDue() : 0;
+    gCloseTimerArmed = closeTimerDue != 0;
+    WatchFault(closeTimerDue);
 
     if (handlerFault) ReportHandlerFault(record.ExceptionCode, record.ExceptionAddress);
     if (gReportEvent) {
@@ -183,7 +193,7 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
     // No reporting thread: an overflowed stack has no room for a box; any
     // other fault is shown here, unseen by the watchdog off the GUI thread.
     if (overflow) EndProcess(cCrashExitCode);
-    if (::GetCurrentThreadId() != gGuiThread || !gGuiBoxWatch) gBoxShown = true;
+    if (::GetCurrentThreadId() != gGuiThread || !gGuiBoxWatch) MarkReportBoxShown();
     ShowCrashAndEnd(record.ExceptionCode, record.ExceptionAddress);
 }
 
@@ -202,7 +212,7 @@ bool StartWaitingThread(HANDLE& event, LPTHREAD_START_ROUTINE start, DWORD* thre
 }  // namespace
 
 bool MayDispatch(const MSG& message) noexcept {
-    if (gFaultingThread == 0) return true;
+    if (gFaultingThread == 0 && !LibraryCallAbandoned()) return true;
     if (message.message == WM_QUIT) return true;
     // A timer procedure is called by the dispatch, whatever the window.
     const bool timerProcedure = message.message == WM_TIMER && message.lParam != 0;
@@ -225,6 +235,21 @@ void InstallCrashFilter(const TCrashFilterForm& form) noexcept {
     gGuiBoxWatch = ::SetWindowsHookExW(WH_CBT, &WatchForBox, nullptr, gGuiThread);
     gGuiModalFilter = ::SetWindowsHookExW(WH_MSGFILTER, &FilterModalMessage, nullptr, gGuiThread);
     static_cast<void>(StartWaitingThread(gReportEvent, &ReportCrash, &gReportingThread));
-    static_cast<void>(StartWaitingThread(gWatchEvent, &WatchReport, nullptr));
+    static_cast<void>(StartWatchdog(&ReportTimeout));
+    SetAbandonedCallWait(&WaitAfterAbandonedCall);
     SetProgramExceptionFilter(&CrashFilter);
+}
+
+void WatchOperationCalls(ULONGLONG closeTimerDue) noexcept {
+    // The box's text and caption now, while nothing is blocked.
+    if (!gTimeoutReady && Application) {
+        try {
+            gTimeoutText = WithFinalDot(OsErrorText(ERROR_TIMEOUT, SysErrorMessage(ERROR_TIMEOUT)));
+            gTimeoutCaption = Application->Title();
+            gTimeoutReady = true;
+        } catch (...) {
+            // Without them the time-out still ends the run, without a box.
+        }
+    }
+    WatchOperation(::GetTickCount64(), closeTimerDue);
 }

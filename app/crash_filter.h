@@ -25,15 +25,14 @@ struct TCrashFilterForm {
 //  - the reporting thread, with the same CBT hook: it shows the
 //    "Anwendungsfehler" box of every fault that is not a handler's failure,
 //    then ends the process with exit code 1;
-//  - the watchdog thread, which waits for the first fault and from then on
-//    looks every 100 ms at the clock and at what the others have recorded,
-//    with nothing but timed waits, atomics, GetTickCount64 and
-//    TerminateProcess (no allocation, no loader, no lock a faulted thread
-//    may hold). It ends the process with exit code 1 when no box of the
-//    report is on screen 10 s after the fault; after a handler's failure
-//    with the close timer armed, with exit code 0 (the end the timer would
-//    have given, the failure having been shown) 10 s after the timer was
-//    due.
+//  - the watchdog thread (watchdog.h, its rules in watch_rules.h), which
+//    sleeps until the first fault or the operation's close timer and bounds
+//    every run: it ends the process with exit code 1 when no box of a
+//    fault's report is on screen 10 s after the fault; after a handler's
+//    failure with the close timer armed, with exit code 0 (the end the timer
+//    would have given, the failure having been shown) 10 s after the timer
+//    was due; and it gives up a call into the library that has not returned
+//    30 s after the operation's close timer was enabled (WatchOperationCalls).
 // The faults:
 //  - A fault on the GUI thread while a handler runs is a failure of that
 //    handler: the form's error box names the exception, its address and its
@@ -48,9 +47,17 @@ struct TCrashFilterForm {
 //    normal end meanwhile, it waits too (WaitWhileReportPending).
 //  - A second fault while a box is up, or after it, ends the process at once
 //    with exit code 1.
-// From the first fault on, the message loops of the GUI thread dispatch only
-// the program's own windows (MayDispatch). No dump is written and no second
-// dialog comes.
+// The operation's time-out: when the watchdog gives up an ordinary call of
+// the GUI thread into the library (a save is never given up), the reporting
+// thread shows the form's error box for the system failure ERROR_TIMEOUT,
+// with no owner and above all other windows, and the run ends with exit code
+// 0 when the close timer is due, without its finalisation, answered or not.
+// Nothing more of the operation runs: a call given up that comes back late
+// leaves the GUI thread serving only the program's own windows until then.
+// A fault after that ends the process at once with exit code 1.
+// From the first fault or the time-out on, the message loops of the GUI
+// thread dispatch only the program's own windows (MayDispatch). No dump is
+// written and no second dialog comes.
 // Set-up is best effort and never fails the run; what cannot be had
 // degrades only the reports that need it:
 //  - without the stack kept back, a stack overflow on the GUI thread may find
@@ -58,7 +65,8 @@ struct TCrashFilterForm {
 //  - without the reporting thread (or its event), a fault is shown on the
 //    faulted thread itself, and a stack overflow ends the process at once
 //    with exit code 1 and no box; the GUI thread does not wait at its end;
-//  - without the watchdog (or its event), no report is bounded;
+//  - without the watchdog (or its event), no report and no call into the
+//    library is bounded;
 //  - without the CBT hook of the thread that shows the box, the watchdog
 //    cannot see the box come and does not bound it;
 //  - without the message-filter hook, the box's modal loop on the GUI thread
@@ -66,7 +74,7 @@ struct TCrashFilterForm {
 void InstallCrashFilter(const TCrashFilterForm& form) noexcept;
 
 // Whether a message loop of the GUI thread may dispatch message: any message
-// before the first fault. From the fault on only messages for the program's
+// before the first fault or time-out. From then on only messages for the program's
 // own windows (the form with its controls, the hidden application window, the
 // box of the report) and the quit message; messages of other windows, thread
 // messages and timer procedures are dropped (a paint message of another
@@ -80,3 +88,10 @@ bool MayDispatch(const MSG& message) noexcept;
 // through) and leaves the end to the reporting thread and the watchdog;
 // returns at once otherwise.
 void WaitWhileReportPending() noexcept;
+
+// The close timer of "/T" or "/P" has just been enabled and is due at
+// closeTimerDue (GetTickCount64): from now on the watchdog gives up an
+// ordinary call into the library that still runs 30 s later. Makes the
+// time-out's box text now, on the GUI thread; call after the application
+// object is set up.
+void WatchOperationCalls(ULONGLONG closeTimerDue) noexcept;

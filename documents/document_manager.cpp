@@ -6,7 +6,7 @@
 #include "document_errors.h"
 #include "document_type.h"
 #include "errors.h"
-#include "exception_filter.h"
+#include "library_call.h"
 #include "os_error.h"
 
 using Microsoft::WRL::ComPtr;
@@ -14,7 +14,7 @@ using Microsoft::WRL::ComPtr;
 ComPtr<ISwDMClassFactory> CreateSwDMClassFactory() {
     // Declared first, so that it ends last: after a failed creation, and
     // after the instance's release too.
-    const TProgramFilterRestorer restorer;
+    const TLibraryCall call;
     // CoCreateInstance asks the class object (an IClassFactory) for an
     // instance; the instance answers ISwDMClassFactory.
     const ComPtr<IUnknown> instance = CreateComObject(CLSID_SwDMClassFactory);
@@ -22,7 +22,7 @@ ComPtr<ISwDMClassFactory> CreateSwDMClassFactory() {
 }
 
 ComPtr<ISwDMApplication> GetSwDMApplication(ISwDMClassFactory& classFactory, HRESULT& result) {
-    const TProgramFilterRestorer restorer;
+    const TLibraryCall call;
     const TBstr licenseKey(cSwDMLicense);
     ComPtr<ISwDMApplication> application;
     result = classFactory.GetApplication(licenseKey.Get(), application.GetAddressOf());
@@ -32,7 +32,7 @@ ComPtr<ISwDMApplication> GetSwDMApplication(ISwDMClassFactory& classFactory, HRE
 
 ComPtr<ISwDMDocument> GetSwDMDocument(ISwDMApplication* application, const std::wstring& path, bool allowReadOnly,
                                       SwDmDocumentOpenError& openError) {
-    const TProgramFilterRestorer restorer;
+    const TLibraryCall call;
     openError = swDmDocumentOpenErrorFail;
     ComPtr<ISwDMDocument> document;
     if (!application) return document;
@@ -45,7 +45,7 @@ ComPtr<ISwDMDocument> GetSwDMDocument(ISwDMApplication* application, const std::
 }
 
 ComPtr<ISwDMDocument10> QuerySwDMDocument10(ISwDMDocument* document) {
-    const TProgramFilterRestorer restorer;
+    const TLibraryCall call;
     return InterfaceCast<ISwDMDocument10>(document);
 }
 

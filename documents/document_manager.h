@@ -9,9 +9,10 @@
 #include "library_object.h"
 #include "swdocmgr.h"
 
-// Each step below puts the program's filter for unhandled structured
-// exceptions back when it ends, on every path: loading the library or any of
-// its methods may put in a filter of the library's own.
+// Each step below is one TLibraryCall (library_call.h) for its whole body:
+// it puts the program's filter for unhandled structured exceptions back when
+// it ends, on every path (loading the library or any of its methods may put
+// in a filter of the library's own), and the watchdog bounds it.
 
 // An instance of SwDMClassFactory, in-process or local server, as
 // ISwDMClassFactory. Raises EOleSysError (system text or "OLE-Fehler %.8x",

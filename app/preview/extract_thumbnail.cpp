@@ -4,8 +4,11 @@
 #include <olectl.h>
 #include <wrl/client.h>
 
-#include "com_support.h"
+#include <utility>
+
 #include "document_manager.h"
+#include "library_call.h"
+#include "library_object.h"
 #include "paths.h"
 #include "preview_file.h"
 #include "process_picture.h"
@@ -22,17 +25,23 @@ void ExtractDocumentThumbnail(const std::wstring& SldFilename) {
     // A document that keeps its preview only as PNG gives none as a bitmap.
     // The PNG preview may be transparent in parts: those stay white.
     SwDmPreviewError swResult = swDmPreviewErrorNone;
-    ComPtr<IDispatch> previewPicture;
+    ComPtr<IDispatch> handedOut;
     TPictureAlpha alpha = TPictureAlpha::Ignored;
-    static_cast<void>(swDoc10->GetPreviewBitmap(&swResult, previewPicture.GetAddressOf()));
-    if (!previewPicture) {
-        static_cast<void>(swDoc10->GetPreviewPNGBitmap(&swResult, previewPicture.ReleaseAndGetAddressOf()));
+    static_cast<void>(swDoc10->GetPreviewBitmap(&swResult, handedOut.GetAddressOf()));
+    if (!handedOut) {
+        static_cast<void>(swDoc10->GetPreviewPNGBitmap(&swResult, handedOut.ReleaseAndGetAddressOf()));
         alpha = TPictureAlpha::OverWhite;
     }
+    // The picture is the library's object: its calls and releases are calls
+    // into the library.
+    const TLibraryObject<IDispatch> previewPicture(std::move(handedOut));
 
-    const ComPtr<IPicture> picture = InterfaceCast<IPicture>(previewPicture.Get());
+    const TLibraryObject<IPicture> picture = LibraryCast<IPicture>(previewPicture.Get());
     const TScreenBitmap bitmap = processPicture(picture.Get(), alpha);
     WritePreviewFile(PreviewFileName(SldFilename), bitmap);
+    // The preview is written: closing the document and the releases only
+    // finish the work.
+    MarkLibraryWorkDone();
 
     swDoc.Close();
 }

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "com_support.h"
+#include "library_object.h"
 #include "handles.h"
 #include "os_error.h"
 
@@ -31,7 +32,7 @@ int ScreenPixelsX(long himetricWidth) { return HimetricToScreen(himetricWidth, 0
 int ScreenPixelsY(long himetricHeight) { return HimetricToScreen(0, -himetricHeight).y; }
 
 TOlePicture::TOlePicture(IPicture* picture)
-    : fPictureDisp(InterfaceCast<IPictureDisp>(picture)), fPicture(InterfaceCast<IPicture>(fPictureDisp.Get())) {}
+    : fPictureDisp(LibraryCast<IPictureDisp>(picture)), fPicture(LibraryCast<IPicture>(fPictureDisp.Get())) {}
 
 long TOlePicture::HimetricWidth() const {
     OLE_XSIZE_HIMETRIC width = 0;

@@ -4,7 +4,8 @@
 #include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
-#include <wrl/client.h>
+
+#include "library_object.h"
 
 // A HIMETRIC extent (0.01 mm) in pixels of the screen, through the HIMETRIC
 // mapping of a screen device context, rounded to whole pixels. Raises
@@ -16,7 +17,9 @@ class TOlePicture {
 public:
     // Holds the picture through IPictureDisp and the IPicture asked back from
     // it. No picture gives an empty holder; a picture that refuses either
-    // interface raises EIntfCastError.
+    // interface raises EIntfCastError. The picture may be the library's
+    // object: every call on it and its release is a call into the library
+    // (TLibraryObject).
     explicit TOlePicture(IPicture* picture);
 
     // The picture's size in screen pixels; 0 without a picture or when the
@@ -42,6 +45,6 @@ private:
     long HimetricWidth() const;
     long HimetricHeight() const;
 
-    Microsoft::WRL::ComPtr<IPictureDisp> fPictureDisp;
-    Microsoft::WRL::ComPtr<IPicture> fPicture;
+    TLibraryObject<IPictureDisp> fPictureDisp;
+    TLibraryObject<IPicture> fPicture;
 };

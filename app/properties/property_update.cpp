@@ -7,6 +7,7 @@
 #include "document_errors.h"
 #include "document_manager.h"
 #include "errors.h"
+#include "library_call.h"
 #include "property_input.h"
 #include "property_tally.h"
 
@@ -49,8 +50,11 @@ TPropertyCounts UpdateCustomProperties(const std::wstring& SldFileName, const st
         throw Exception(PropertyNotAddedText(SldFileName, StrgL[*lost].Name));
     }
 
+    // The save is never cut, however long it takes; what follows it only
+    // finishes the work.
     SwDmDocumentSaveError saveError = swDmDocumentSaveErrorFail;
-    const HRESULT saved = swDoc10->Save(&saveError);
+    const HRESULT saved = swDoc10.Call(TLibraryCallKind::Save)->Save(&saveError);
+    MarkLibraryWorkDone();
     if (FAILED(saved) && saveError == swDmDocumentSaveErrorNone) saveError = swDmDocumentSaveErrorFail;
     swDoc.Close();
     // Nothing reached the disk: no counts to report.

@@ -424,11 +424,14 @@ class LabelWatch:
         stop(self.proc)
 
 
-def dialog(wait=20, press=False):
-    """The first visible dialog box: (dialog Window, child Windows) or None."""
+def dialog(wait=20, press=False, pid=None):
+    """The first visible dialog box (of the Windows process pid only, when
+    given): (dialog Window, child Windows) or None."""
     args = ["dialog", "--wait", str(wait)]
     if press:
         args.append("--press")
+    if pid is not None:
+        args += ["--pid", str(pid)]
     rc, out = probe(*args, timeout=wait + 30)
     if rc != 0:
         return None

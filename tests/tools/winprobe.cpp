@@ -1,9 +1,10 @@
 // Looks at the windows of other programs, for the tests.
 //   winprobe list                      top-level windows in Z-order
 //   winprobe texts HWND                child windows of HWND with their texts
-//   winprobe dialog [--wait S] [--press]
-//                                      the first visible dialog box: caption,
-//                                      children; --press clicks its first button
+//   winprobe dialog [--wait S] [--press] [--pid P]
+//                                      the first visible dialog box (of process
+//                                      P only, when given): caption, children;
+//                                      --press clicks its first button
 //   winprobe owner HWND                the window that owns HWND (GW_OWNER)
 //   winprobe lasting CLASS TEXT [--wait S]
 //                                      waits up to S seconds for a visible
@@ -115,9 +116,14 @@ int Texts(HWND parent) {
     return 0;
 }
 
-HWND FindDialog() {
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
-        if (IsWindowVisible(w) && ClassOf(w) == L"#32770") return w;
+// The first visible dialog box, of process pid only when it is not 0.
+HWND FindDialog(DWORD pid) {
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(w) || ClassOf(w) != L"#32770") continue;
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (pid == 0 || owner == pid) return w;
+    }
     return nullptr;
 }
 
@@ -129,12 +135,12 @@ BOOL CALLBACK FirstButton(HWND child, LPARAM param) {
     return TRUE;
 }
 
-int Dialog(double waitSeconds, bool press) {
+int Dialog(double waitSeconds, bool press, DWORD pid) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(waitSeconds * 1000);
-    HWND dialog = FindDialog();
+    HWND dialog = FindDialog(pid);
     while (!dialog && GetTickCount64() < deadline) {
         Sleep(100);
-        dialog = FindDialog();
+        dialog = FindDialog(pid);
     }
     if (!dialog) return 1;
     PrintWindow(dialog, false);
@@ -251,15 +257,17 @@ int wmain(int argc, wchar_t** argv) {
     } else if (command == L"dialog") {
         double wait = 0;
         bool press = false;
+        DWORD pid = 0;
         for (int i = 2; i < argc; ++i) {
             const std::wstring arg = argv[i];
             if (arg == L"--wait" && i + 1 < argc) wait = _wtof(argv[++i]);
             else if (arg == L"--press") press = true;
+            else if (arg == L"--pid" && i + 1 < argc) pid = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
         }
-        rc = Dialog(wait, press);
+        rc = Dialog(wait, press, pid);
     } else {
         std::fprintf(stderr,
-                     "usage: winprobe list | texts HWND | dialog [--wait S] [--press] | owner HWND"
+                     "usage: winprobe list | texts HWND | dialog [--wait S] [--press] [--pid P] | owner HWND"
                      " | lasting CLASS TEXT [--wait S] | kill HWND\n");
     }
     std::fflush(stdout);

@@ -27,6 +27,7 @@ public:
         *Document = nullptr;
         *Result = swDmDocumentOpenErrorFail;
         if (FaultActive(TFault::Document)) return S_OK;
+        HangWhenAsked(TFault::HangOpen);
         InstallSilentFilterWhenAsked(TFault::CrashFilterLate);
         try {
             const bool writing = AllowReadOnly == VARIANT_FALSE;

@@ -129,6 +129,40 @@ void FaultWithLibraryCallsPending() {
 // "crash-twice": a second fault on a thread of the library's, 3 s after the first.
 const DWORD cSecondFaultDelay = 3000;  // ms
 
+// "crash-sendhang": a hidden window on the caller's thread whose procedure
+// never returns from the message that a thread of the library's sends it
+// 1 s later, after the fault.
+const wchar_t* const cStuckWindowClass = L"StandinStuckWindow";
+const UINT cStuckMessage = WM_APP + 8;
+const DWORD cSendDelay = 1000;  // ms
+
+LRESULT CALLBACK StuckWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == cStuckMessage) {
+        for (;;) ::Sleep(INFINITE);
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+DWORD WINAPI SendToStuckWindow(void* window) {
+    ::Sleep(cSendDelay);
+    ::SendMessageW(static_cast<HWND>(window), cStuckMessage, 0, 0);
+    return 0;
+}
+
+void FaultWithSentMessageComing() {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &StuckWindowProc;
+    windowClass.hInstance = ModuleHandle();
+    windowClass.lpszClassName = cStuckWindowClass;
+    ::RegisterClassExW(&windowClass);
+    const HWND window = ::CreateWindowExW(0, cStuckWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                          ModuleHandle(), nullptr);
+    const TKernelHandle thread(::CreateThread(nullptr, 0, &SendToStuckWindow, window, 0, nullptr));
+    static_cast<void>(thread);
+    WriteThroughNullPointer();
+}
+
 LONG WINAPI EndSilently(EXCEPTION_POINTERS*) {
     ::TerminateProcess(::GetCurrentProcess(), cSilentFilterExitCode);
     return EXCEPTION_CONTINUE_SEARCH;
@@ -144,6 +178,7 @@ void CrashWhenAsked() {
     if (FaultActive(TFault::CrashThreadNoWait)) StartFaultingThread(cNoWaitFaultDelay);
     if (FaultActive(TFault::CrashLoaderLock)) FaultWhileLoaderLockHeld();
     if (FaultActive(TFault::CrashTimerProc)) FaultWithLibraryCallsPending();
+    if (FaultActive(TFault::CrashSendHang)) FaultWithSentMessageComing();
     if (FaultActive(TFault::CrashTwice)) {
         StartFaultingThread(cSecondFaultDelay);
         WriteThroughNullPointer();
@@ -152,6 +187,10 @@ void CrashWhenAsked() {
 
 void DelayCloseWhenAsked() {
     if (FaultActive(TFault::CrashThreadNoWait)) ::Sleep(cSlowCloseDelay);
+}
+
+void HangWhenAsked(TFault fault) {
+    if (FaultActive(fault)) ::Sleep(FaultDuration(fault));
 }
 
 void InstallSilentFilterWhenAsked(TFault fault) noexcept {

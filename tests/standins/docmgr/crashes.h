@@ -6,13 +6,18 @@
 #include "fault_injection.h"
 
 // Raises the crash asked for by "crash", "crash-overflow", "crash-thread",
-// "crash-loaderlock", "crash-timerproc" or "crash-twice", and the fault of
+// "crash-loaderlock", "crash-timerproc", "crash-twice" or "crash-sendhang",
+// and the fault of
 // "crash-filter" and "crash-filter-late"; returns when none of them is asked
 // for, and for "crash-thread-nowait" after starting the thread that faults.
 void CrashWhenAsked();
 
 // For "crash-thread-nowait": CloseDoc takes a moment.
 void DelayCloseWhenAsked();
+
+// For the "hang-*" fault given: the call does not return, for good or for
+// the fault's seconds.
+void HangWhenAsked(TFault fault);
 
 // When fault is asked for ("crash-filter" in GetApplication,
 // "crash-filter-late" in GetDocument): puts in an unhandled-exception filter

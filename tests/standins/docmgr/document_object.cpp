@@ -37,6 +37,8 @@ class TSwDMDocument final : public TComObject<ISwDMDocument10> {
 public:
     TSwDMDocument(TDocumentContent content, bool writing, TFileHandle file)
         : fContent(std::move(content)), fWriting(writing), fFile(std::move(file)) {}
+    // Runs in the last Release.
+    ~TSwDMDocument() override { HangWhenAsked(TFault::HangRelease); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (iid == IID_IUnknown || IsDocumentInterface(iid)) return Hand(static_cast<ISwDMDocument10*>(this), object);
@@ -110,6 +112,7 @@ public:
     HRESULT STDMETHODCALLTYPE CloseDoc() override {
         LogCall(cInterfaceName, 15, "CloseDoc");
         DelayCloseWhenAsked();
+        HangWhenAsked(TFault::HangClose);
         fClosed = true;
         fFile.Reset();
         fContent = TDocumentContent();
@@ -132,6 +135,7 @@ public:
         *Success = VARIANT_FALSE;
         if (fClosed) return E_UNEXPECTED;
         if (FaultActive(TFault::Add)) return S_OK;
+        HangWhenAsked(TFault::HangAdd);
         try {
             if (fContent.Properties.Add(TBstr::ToWString(FieldName), FieldType, TBstr::ToWString(FieldValue))) {
                 *Success = VARIANT_TRUE;
@@ -165,6 +169,7 @@ public:
             return S_OK;
         }
         if (FaultActive(TFault::Save)) return S_OK;
+        HangWhenAsked(TFault::HangSave);
         try {
             std::vector<std::uint8_t> bytes;
             if (SUCCEEDED(EncodeDocument(fContent, bytes)) && ReplaceFileBytes(fFile.Get(), bytes)) {
@@ -182,6 +187,7 @@ public:
         *Picture = nullptr;
         *Result = swDmPreviewErrorNoPreview;
         if (fClosed) return E_UNEXPECTED;
+        HangWhenAsked(TFault::HangPreview);
         CrashWhenAsked();
         if (FaultActive(TFault::Preview)) return E_FAIL;
         if (FaultActive(TFault::NotPicture)) return HandOut(NewNonPicture(), Result, Picture);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -31,6 +32,13 @@ const wchar_t* FaultName(TFault fault) {
         case TFault::CrashLoaderLock: return L"crash-loaderlock";
         case TFault::CrashTimerProc: return L"crash-timerproc";
         case TFault::CrashTwice: return L"crash-twice";
+        case TFault::CrashSendHang: return L"crash-sendhang";
+        case TFault::HangOpen: return L"hang-open";
+        case TFault::HangPreview: return L"hang-preview";
+        case TFault::HangAdd: return L"hang-add";
+        case TFault::HangSave: return L"hang-save";
+        case TFault::HangClose: return L"hang-close";
+        case TFault::HangRelease: return L"hang-release";
     }
     return L"";
 }
@@ -46,7 +54,31 @@ std::wstring FaultVariable() {
 
 }  // namespace
 
-bool FaultActive(TFault fault) {
-    const std::wstring list = L"," + FaultVariable() + L",";
-    return list.find(L"," + std::wstring(FaultName(fault)) + L",") != std::wstring::npos;
+namespace {
+
+// The entry of the list that names fault ("name" or "name:seconds"); empty
+// when there is none.
+std::wstring FaultEntry(TFault fault) {
+    const std::wstring list = FaultVariable();
+    const std::wstring name = FaultName(fault);
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(L',', start);
+        if (end == std::wstring::npos) end = list.size();
+        const std::wstring entry = list.substr(start, end - start);
+        if (entry == name || entry.rfind(name + L":", 0) == 0) return entry;
+        start = end + 1;
+    }
+    return std::wstring();
+}
+
+}  // namespace
+
+bool FaultActive(TFault fault) { return !FaultEntry(fault).empty(); }
+
+unsigned long FaultDuration(TFault fault) {
+    const std::wstring entry = FaultEntry(fault);
+    const std::size_t colon = entry.find(L':');
+    if (colon == std::wstring::npos) return INFINITE;
+    return static_cast<unsigned long>(std::wcstoul(entry.c_str() + colon + 1, nullptr, 10) * 1000);
 }

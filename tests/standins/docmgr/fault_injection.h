@@ -45,10 +45,27 @@
 //   crash-twice   GetPreviewBitmap makes a thread of its own that writes
 //                 through a null pointer 3 s later, then writes through a
 //                 null pointer itself
+//   crash-sendhang  GetPreviewBitmap makes a hidden window of its own on the
+//                 caller's thread and a thread of its own that, 1 s later,
+//                 sends that window a message whose procedure never returns;
+//                 then writes through a null pointer
+// Calls that do not return, each for good, or for the seconds given after a
+// colon ("hang-save:50"); the call then goes on as it would have:
+//   hang-open     GetDocument
+//   hang-preview  GetPreviewBitmap
+//   hang-add      AddCustomProperty
+//   hang-save     Save, before it writes
+//   hang-close    CloseDoc
+//   hang-release  the document's last Release
 // The variable is read at every step, so a test may change it at any time.
 
 enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add, EmptyPicture, Crash,
                     CrashOverflow, CrashThread, CrashFilter, CrashFilterLate, FilterCalls, Instance, CrashThreadNoWait,
-                    CrashLoaderLock, CrashTimerProc, CrashTwice };
+                    CrashLoaderLock, CrashTimerProc, CrashTwice, CrashSendHang, HangOpen, HangPreview, HangAdd,
+                    HangSave, HangClose, HangRelease };
 
+// Whether the fault is asked for, with or without seconds.
 bool FaultActive(TFault fault);
+
+// For a fault asked for: its seconds in ms, INFINITE when none are given.
+unsigned long FaultDuration(TFault fault);
