@@ -30,8 +30,6 @@ DWORD gGuiThread = 0;
 std::atomic<DWORD> gFaultingThread{0};
 // Whether the close timer runs after a handler's failure.
 std::atomic<bool> gCloseTimerArmed{false};
-// The box of the report, once it is made: one of the program's own windows.
-std::atomic<HWND> gBox{nullptr};
 
 // Made at start and kept for the life of the process; null when it could not
 // be had. Set by a fault the reporting thread is to show, with the fault's
@@ -54,14 +52,14 @@ HHOOK gGuiBoxWatch = nullptr;
 HHOOK gGuiModalFilter = nullptr;
 
 // CBT hook of the GUI thread and the reporting thread: the box that the
-// thread of a report makes is one of the program's own windows, and once it
-// becomes active it is on screen.
+// thread of a report makes is the watchdog's to watch (it is on screen once
+// it is visible), and once it becomes active it is on screen.
 LRESULT CALLBACK WatchForBox(int code, WPARAM wParam, LPARAM lParam) {
     if ((code == HCBT_CREATEWND || code == HCBT_ACTIVATE) && gFaultingThread != 0) {
         const DWORD thread = ::GetCurrentThreadId();
         const HWND window = reinterpret_cast<HWND>(wParam);
         if ((thread == gFaultingThread || thread == gReportingThread) && IsDialogBox(window)) {
-            gBox = window;
+            WatchReportBox(window);
             if (code == HCBT_ACTIVATE) MarkReportBoxShown();
         }
     }
@@ -79,7 +77,7 @@ bool IsOwnWindow(HWND window) noexcept {
     if (!window) return false;
     const HWND root = ::GetAncestor(window, GA_ROOT);
     if (!root) return false;
-    if (root == gBox.load()) return true;
+    if (IsProgramMessageBox(root)) return true;
     if (Application && root == Application->Handle()) return true;
     return gForm.Window && root == gForm.Window();
 }
@@ -146,8 +144,31 @@ void ShowTimeoutBox() {
     for (;;) ::Sleep(INFINITE);
 }
 
+INT_PTR CALLBACK WarmUpDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// Makes and destroys a hidden dialog box with a button on this thread, as a
+// message box makes one: the common controls of the program's manifest are
+// loaded and the thread's window state is set up now, while nothing holds
+// the loader. A box made after a fault may find it held by the faulted
+// library.
+void WarmUpForBoxes() noexcept {
+    // The template in memory: the dialog (no menu, the system's class, no
+    // title) and one push button (class atom 0x0080, no title, no creation
+    // data), each on a DWORD boundary.
+    alignas(4) const WORD dialogTemplate[] = {
+        LOWORD(WS_POPUP), HIWORD(WS_POPUP), 0, 0, 1, 0, 0, 10, 10, 0, 0, 0,
+        LOWORD(WS_CHILD | BS_PUSHBUTTON), HIWORD(WS_CHILD | BS_PUSHBUTTON), 0, 0, 0, 0, 10, 10, IDOK,
+        0xFFFF, 0x0080, 0, 0,
+    };
+    const HWND dialog = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr),
+                                                     reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate), nullptr,
+                                                     &WarmUpDialogProc, 0);
+    if (dialog) ::DestroyWindow(dialog);
+}
+
 DWORD WINAPI ReportCrash(void*) {
     const THookHandle boxWatch(::SetWindowsHookExW(WH_CBT, &WatchForBox, nullptr, ::GetCurrentThreadId()));
+    WarmUpForBoxes();
     if (::WaitForSingleObject(gReportEvent, INFINITE) != WAIT_OBJECT_0) return 0;
     if (gReportTimeout) ShowTimeoutBox();
     if (!boxWatch) MarkReportBoxShown();
@@ -220,6 +241,8 @@ bool MayDispatch(const MSG& message) noexcept {
     if (message.message == WM_PAINT && message.hwnd) ::ValidateRect(message.hwnd, nullptr);
     return false;
 }
+
+void MarkFaultForTesting() noexcept { gFaultingThread = ::GetCurrentThreadId(); }
 
 void WaitWhileReportPending() noexcept {
     if (gFaultingThread == 0) return;

@@ -83,6 +83,10 @@ void InstallCrashFilter(const TCrashFilterForm& form) noexcept;
 // loop sees them and cannot be held back.
 bool MayDispatch(const MSG& message) noexcept;
 
+// For tests: marks the calling thread as the one of a first fault, with no
+// report, so that MayDispatch applies its rule from now on.
+void MarkFaultForTesting() noexcept;
+
 // Called by the GUI thread at its normal end, before any finalisation: while a
 // fault is being reported, waits for good (dispatching what MayDispatch lets
 // through) and leaves the end to the reporting thread and the watchdog;

@@ -20,6 +20,7 @@ std::atomic<ULONGLONG> gOperationStarted{0};
 std::atomic<ULONGLONG> gOperationDue{0};
 std::atomic<ULONGLONG> gFaultTick{0};
 std::atomic<bool> gBoxShown{false};
+std::atomic<HWND> gReportBox{nullptr};
 std::atomic<ULONGLONG> gFaultCloseTimerDue{0};
 
 TWatchLook Look() noexcept {
@@ -29,7 +30,9 @@ TWatchLook Look() noexcept {
     look.OperationStarted = gOperationStarted;
     look.OperationDue = gOperationDue;
     look.FaultTick = gFaultTick;
-    look.BoxShown = gBoxShown;
+    // IsWindowVisible reads the window's style, with no lock of the process.
+    const HWND box = gReportBox;
+    look.BoxShown = gBoxShown || (box && ::IsWindowVisible(box));
     look.FaultCloseTimerDue = gFaultCloseTimerDue;
     return look;
 }
@@ -82,6 +85,8 @@ void WatchFault(ULONGLONG closeTimerDue) noexcept {
 }
 
 void MarkReportBoxShown() noexcept { gBoxShown = true; }
+
+void WatchReportBox(HWND box) noexcept { gReportBox = box; }
 
 void EndProcess(UINT exitCode) noexcept {
     if (::GetCurrentThreadId() != gGuiThread) {

@@ -33,6 +33,10 @@ void WatchFault(ULONGLONG closeTimerDue) noexcept;
 
 // A box of the fault's report is on screen (or none can be watched for).
 void MarkReportBoxShown() noexcept;
+// The box of the fault's report has been made: it is on screen as soon as it
+// is visible, whether it was activated or not (a background process may not
+// take the foreground).
+void WatchReportBox(HWND box) noexcept;
 
 // Ends the process at once with exitCode: neither the finalisation of the
 // program nor the detach code of a library runs. A save of the document that
