@@ -424,14 +424,16 @@ class LabelWatch:
         stop(self.proc)
 
 
-def dialog(wait=20, press=False, pid=None):
-    """The first visible dialog box (of the Windows process pid only, when
-    given): (dialog Window, child Windows) or None."""
+def dialog(wait=20, press=False, pid=None, caption=None):
+    """The first visible dialog box (of the Windows process pid, with the
+    caption, when given): (dialog Window, child Windows) or None."""
     args = ["dialog", "--wait", str(wait)]
     if press:
         args.append("--press")
     if pid is not None:
         args += ["--pid", str(pid)]
+    if caption is not None:
+        args += ["--caption", escape(caption)]
     rc, out = probe(*args, timeout=wait + 30)
     if rc != 0:
         return None

@@ -196,6 +196,35 @@ class CrashTest(k.WineTestCase):
         finally:
             k.stop(proc)
 
+    def test_the_forms_box_answerable_after_a_fault_on_a_library_thread(self):
+        # A thread of the library's faults as GetPreviewBitmap returns and
+        # nobody waits for it; then the handler fails on a picture wider
+        # than a JPEG can be. Both boxes come: the form's takes keys and
+        # clicks (the message loops after the fault still serve the
+        # program's own boxes), and answering "Anwendungsfehler" ends the run.
+        folder = self.temp_folder("kestrum-crash-")
+        wide = img.emf(2000000, 2540)  # about 75,000 x 96 pixels
+        document = k.make_document(os.path.join(folder, "Teil1.sldprt"), wide)
+        proc = self.launch(["/T", k.windows_path(document)], env={"KESTRUM_DOCMGR_FAULT": "crash-thread-nowait"})
+        try:
+            crash = k.dialog(wait=30, caption="Anwendungsfehler")
+            self.assertIsNotNone(crash, "no Anwendungsfehler box; exit code %r" % proc.poll())
+            self.assertRegex(k.box_text(crash) or "", CRASH_AV)
+            failure = k.dialog(wait=30, caption=TITLE)
+            self.assertIsNotNone(failure, "no box of the handler's failure")
+            self.assertEqual(k.box_text(failure), "JPEG-Fehler #41.")
+            self.assertIsNotNone(k.dialog(wait=1, caption=TITLE, press=True))
+            self.assertTrue(k.wait_for(lambda: k.dialog(wait=0, caption=TITLE) is None, timeout=10),
+                            "the form's box does not answer")
+            self.assertIsNone(proc.poll(), "ended before the Anwendungsfehler box was answered")
+            self.assertIsNotNone(k.dialog(wait=1, caption="Anwendungsfehler", press=True))
+            answered = time.monotonic()
+            self.assertEqual(proc.wait(timeout=30), 1)
+            self.assertLess(time.monotonic() - answered, 10, "did not end within seconds of the answer")
+            self.assertEqual(own_windows(crash[0].pid), [], "windows left behind")
+        finally:
+            k.stop(proc)
+
     def test_fault_in_a_handler_without_close_timer_ends_when_the_box_is_answered(self):
         # "/O" arms no close timer; its operation (the test build's) writes
         # through a null pointer in the program itself before the status

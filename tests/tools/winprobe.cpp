@@ -1,10 +1,11 @@
 // Looks at the windows of other programs, for the tests.
 //   winprobe list                      top-level windows in Z-order
 //   winprobe texts HWND                child windows of HWND with their texts
-//   winprobe dialog [--wait S] [--press] [--pid P]
+//   winprobe dialog [--wait S] [--press] [--pid P] [--caption TEXT]
 //                                      the first visible dialog box (of process
-//                                      P only, when given): caption, children;
-//                                      --press clicks its first button
+//                                      P, with caption TEXT, when given):
+//                                      caption, children; --press clicks its
+//                                      first button
 //   winprobe owner HWND                the window that owns HWND (GW_OWNER)
 //   winprobe lasting CLASS TEXT [--wait S]
 //                                      waits up to S seconds for a visible
@@ -116,13 +117,28 @@ int Texts(HWND parent) {
     return 0;
 }
 
-// The first visible dialog box, of process pid only when it is not 0.
-HWND FindDialog(DWORD pid) {
+// What a dialog box is looked for by: its process and caption, when given.
+struct TDialogFilter {
+    DWORD Pid = 0;
+    bool ByCaption = false;
+    std::wstring Caption;
+};
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+// The first visible dialog box that the filter lets through.
+HWND FindDialog(const TDialogFilter& filter) {
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
         if (!IsWindowVisible(w) || ClassOf(w) != L"#32770") continue;
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
-        if (pid == 0 || owner == pid) return w;
+        if (filter.Pid != 0 && owner != filter.Pid) continue;
+        if (filter.ByCaption && TextOf(w) != filter.Caption) continue;
+        return w;
     }
     return nullptr;
 }
@@ -135,12 +151,12 @@ BOOL CALLBACK FirstButton(HWND child, LPARAM param) {
     return TRUE;
 }
 
-int Dialog(double waitSeconds, bool press, DWORD pid) {
+int Dialog(double waitSeconds, bool press, const TDialogFilter& filter) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(waitSeconds * 1000);
-    HWND dialog = FindDialog(pid);
+    HWND dialog = FindDialog(filter);
     while (!dialog && GetTickCount64() < deadline) {
         Sleep(100);
-        dialog = FindDialog(pid);
+        dialog = FindDialog(filter);
     }
     if (!dialog) return 1;
     PrintWindow(dialog, false);
@@ -257,17 +273,24 @@ int wmain(int argc, wchar_t** argv) {
     } else if (command == L"dialog") {
         double wait = 0;
         bool press = false;
-        DWORD pid = 0;
+        TDialogFilter filter;
         for (int i = 2; i < argc; ++i) {
             const std::wstring arg = argv[i];
-            if (arg == L"--wait" && i + 1 < argc) wait = _wtof(argv[++i]);
-            else if (arg == L"--press") press = true;
-            else if (arg == L"--pid" && i + 1 < argc) pid = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
+            if (arg == L"--wait" && i + 1 < argc) {
+                wait = _wtof(argv[++i]);
+            } else if (arg == L"--press") {
+                press = true;
+            } else if (arg == L"--pid" && i + 1 < argc) {
+                filter.Pid = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
+            } else if (arg == L"--caption" && i + 1 < argc) {
+                filter.ByCaption = true;
+                filter.Caption = Unescaped(argv[++i]);
+            }
         }
-        rc = Dialog(wait, press, pid);
+        rc = Dialog(wait, press, filter);
     } else {
         std::fprintf(stderr,
-                     "usage: winprobe list | texts HWND | dialog [--wait S] [--press] [--pid P] | owner HWND"
+                     "usage: winprobe list | texts HWND | dialog [--wait S] [--press] [--pid P] [--caption TEXT] | owner HWND"
                      " | lasting CLASS TEXT [--wait S] | kill HWND\n");
     }
     std::fflush(stdout);
