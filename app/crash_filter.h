@@ -19,12 +19,16 @@ struct TCrashFilterForm {
 // report needs is made here, for a thread made after a fault would start
 // through the loader, which a faulted library may hold:
 //  - stack kept back on the GUI thread for the dispatch of a stack overflow;
-//  - on the GUI thread, a CBT hook that tells when a box of a report comes
-//    on screen and a message-filter hook that keeps the messages of foreign
+//  - on the GUI thread, a CBT hook that tells the watchdog which box of a
+//    report to watch (on screen once visible or active) and a message-filter
+//    hook that keeps the messages of foreign
 //    windows from the box's modal loop (MayDispatch), both idle until a fault;
 //  - the reporting thread, with the same CBT hook: it shows the
 //    "Anwendungsfehler" box of every fault that is not a handler's failure,
-//    then ends the process with exit code 1;
+//    then ends the process with exit code 1, and the box of the operation's
+//    time-out. Before it waits it makes and destroys a hidden dialog box of
+//    its own, so that the common controls are loaded and its window state
+//    is set up while nothing holds the loader;
 //  - the watchdog thread (watchdog.h, its rules in watch_rules.h), which
 //    sleeps until the first fault or the operation's close timer and bounds
 //    every run: it ends the process with exit code 1 when no box of a
@@ -63,8 +67,10 @@ struct TCrashFilterForm {
 //  - without the stack kept back, a stack overflow on the GUI thread may find
 //    no stack for the filter, and the system ends the process;
 //  - without the reporting thread (or its event), a fault is shown on the
-//    faulted thread itself, and a stack overflow ends the process at once
-//    with exit code 1 and no box; the GUI thread does not wait at its end;
+//    faulted thread itself (the GUI thread still waits at its normal end
+//    while that box is up), a stack overflow ends the process at once with
+//    exit code 1 and no box, and the operation's time-out has no box (the
+//    run still ends when the close timer is due);
 //  - without the watchdog (or its event), no report and no call into the
 //    library is bounded;
 //  - without the CBT hook of the thread that shows the box, the watchdog

@@ -110,7 +110,10 @@ private:
 class TPaint {
 public:
     explicit TPaint(HWND window) noexcept : fWindow(window), fDC(::BeginPaint(window, &fPaint)) {}
-    ~TPaint() { ::EndPaint(fWindow, &fPaint); }
+    ~TPaint() {
+        const TLastErrorKeeper keeper;
+        ::EndPaint(fWindow, &fPaint);
+    }
     TPaint(const TPaint&) = delete;
     TPaint& operator=(const TPaint&) = delete;
     HDC Get() const noexcept { return fDC; }
