@@ -19,7 +19,8 @@ TModuleName ModuleNameAt(const void* address) noexcept {
     if (region.State != MEM_COMMIT || region.Type != MEM_IMAGE || !region.AllocationBase) return name;
 
     wchar_t path[cMappedPathCapacity];
-    const DWORD length = ::K32GetMappedFileNameW(::GetCurrentProcess(), region.AllocationBase, path, cMappedPathCapacity);
+    const DWORD length =
+        ::K32GetMappedFileNameW(::GetCurrentProcess(), region.AllocationBase, path, cMappedPathCapacity);
     if (length == 0 || length >= cMappedPathCapacity - 1) return name;
     DWORD start = length;
     while (start > 0 && path[start - 1] != L'\\' && path[start - 1] != L'/') --start;

@@ -73,7 +73,8 @@ std::wstring NoModule() { return std::wstring(); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, ModuleNameTest,
     testing::Values(
-        ModuleCase{"ProgramImage", [](std::shared_ptr<void>&) { return reinterpret_cast<const void*>(&ProgramFunction); },
+        ModuleCase{"ProgramImage",
+                   [](std::shared_ptr<void>&) { return reinterpret_cast<const void*>(&ProgramFunction); },
                    [] { return ExtractFileName(ProgramPath()); }},
         ModuleCase{"Kernel32",
                    [](std::shared_ptr<void>&) { return InsideModule(::GetModuleHandleW(L"kernel32.dll")); },
@@ -134,7 +135,8 @@ class TLoaderLockHolder {
 public:
     TLoaderLockHolder() {
         const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-        fLock = reinterpret_cast<TLdrLockLoaderLock>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "LdrLockLoaderLock")));
+        fLock = reinterpret_cast<TLdrLockLoaderLock>(
+            reinterpret_cast<void*>(::GetProcAddress(ntdll, "LdrLockLoaderLock")));
         fUnlock = reinterpret_cast<TLdrUnlockLoaderLock>(
             reinterpret_cast<void*>(::GetProcAddress(ntdll, "LdrUnlockLoaderLock")));
         if (!fLock || !fUnlock || !fTaken || !fRelease) return;

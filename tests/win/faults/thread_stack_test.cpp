@@ -74,7 +74,9 @@ TEST_P(ThreadStackTest, KeepsStackBackAsItStarts) {
         EXPECT_EQ(probe.Guarantee, cThreadStackGuarantee);
     } else {
         // Wine makes every stack at least 1 MiB, whatever the thread asked for.
-        if (probe.Reserve >= cSmallestGuaranteedReserve) GTEST_SKIP() << "the platform gave a reserve of " << probe.Reserve;
+        if (probe.Reserve >= cSmallestGuaranteedReserve) {
+            GTEST_SKIP() << "the platform made the reserve " << probe.Reserve << " bytes";
+        }
         EXPECT_EQ(probe.Guarantee, 0u);
     }
 }
