@@ -1,7 +1,5 @@
 #include "alpha_over_white.h"
 
-#include <cstring>
-
 namespace {
 const std::size_t cBytesPerPixel = 4;
 const std::size_t cAlphaByte = 3;
@@ -40,20 +38,4 @@ void CompositeOverWhite(std::span<std::uint8_t> bgraPixels) noexcept {
         }
         bgraPixels[at + cAlphaByte] = 0;
     }
-}
-
-std::vector<std::uint8_t> TopDownPixels(const TDibRows& rows) {
-    const std::size_t height =
-        static_cast<std::size_t>(rows.Height < 0 ? -static_cast<long long>(rows.Height) : rows.Height);
-    if (!rows.Bits || rows.Width <= 0 || height == 0) return {};
-    const std::size_t rowBytes = static_cast<std::size_t>(rows.Width) * cBytesPerPixel;
-    if (rows.Stride < 0 || static_cast<std::size_t>(rows.Stride) < rowBytes) return {};
-    const bool bottomUp = rows.Height > 0;
-    std::vector<std::uint8_t> pixels(rowBytes * height);
-    for (std::size_t y = 0; y < height; ++y) {
-        const std::size_t memoryRow = bottomUp ? height - 1 - y : y;
-        std::memcpy(pixels.data() + y * rowBytes, rows.Bits + memoryRow * static_cast<std::size_t>(rows.Stride),
-                    rowBytes);
-    }
-    return pixels;
 }

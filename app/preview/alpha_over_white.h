@@ -1,10 +1,7 @@
 #pragma once
-// A picture with an alpha channel laid over white, and the pixels of a
-// 32-bit device-independent bitmap read from its memory.
-#include <cstddef>
+// A picture with an alpha channel laid over white, premultiplied or straight.
 #include <cstdint>
 #include <span>
-#include <vector>
 
 // Pixels of 4 bytes each, in the order blue, green, red, alpha, as a 32-bit
 // bitmap with alpha holds them: with the colour premultiplied by alpha (as
@@ -29,18 +26,3 @@ bool HasStraightAlpha(std::span<const std::uint8_t> bgraPixels) noexcept;
 // number, + 255 - alpha. A trailing part of fewer than 4 bytes is left as it
 // is.
 void CompositeOverWhite(std::span<std::uint8_t> bgraPixels) noexcept;
-
-// The rows of a 32-bit device-independent bitmap in memory.
-struct TDibRows {
-    const std::uint8_t* Bits = nullptr;  // the first row in memory
-    std::ptrdiff_t Stride = 0;           // bytes from one row in memory to the next
-    int Width = 0;
-    // As the bitmap's header has it: below 0 the top row comes first in
-    // memory, above 0 the bottom row.
-    int Height = 0;
-};
-
-// The pixels of the rows, top row first, 4 bytes each, with no gaps between
-// the rows. Nothing when the rows make no picture: no bits, no pixels, or a
-// stride shorter than a row.
-std::vector<std::uint8_t> TopDownPixels(const TDibRows& rows);

@@ -1,13 +1,10 @@
 // A 32-bit picture with alpha laid over white: which pictures carry alpha,
-// which hold it straight, what each pixel becomes; and the rows of a bitmap
-// in memory read upright.
+// which hold it straight, and what each pixel becomes.
 #include "alpha_over_white.h"
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <ostream>
 #include <vector>
 
@@ -122,57 +119,5 @@ TEST(CompositeOverWhite, LeavesATrailingPartialPixelAlone) {
     CompositeOverWhite(pixels);
     EXPECT_EQ(pixels, (TBytes{255, 255, 255, 0, 1, 2, 3}));
 }
-
-}  // namespace
-
-namespace {
-
-// Rows as they lie in memory, first row first, each of stride bytes.
-struct RowsCase {
-    const char* name;
-    TBytes memory;
-    std::ptrdiff_t stride;
-    int width, height;  // height as the bitmap's header has it
-    bool noBits;
-    TBytes expected;  // top row first, no gaps
-};
-void PrintTo(const RowsCase& c, std::ostream* os) { *os << c.name; }
-
-class TopDownPixelsTest : public testing::TestWithParam<RowsCase> {};
-
-TEST_P(TopDownPixelsTest, ReadsTheRowsUprightWithoutTheirPadding) {
-    const RowsCase& c = GetParam();
-    const TDibRows rows{c.noBits ? nullptr : c.memory.data(), c.stride, c.width, c.height};
-    EXPECT_EQ(TopDownPixels(rows), c.expected);
-}
-
-// Three rows of two pixels, each row's bytes marked with its row number
-// counted from the top (1, 2, 3), and padding (0xEE) where the stride is wider.
-const TBytes cTop = {1, 1, 1, 1, 1, 1, 1, 1};
-const TBytes cMiddle = {2, 2, 2, 2, 2, 2, 2, 2};
-const TBytes cBottom = {3, 3, 3, 3, 3, 3, 3, 3};
-const TBytes cPad = {0xEE, 0xEE, 0xEE, 0xEE};
-
-TBytes Join(std::initializer_list<TBytes> parts) {
-    TBytes joined;
-    for (const TBytes& part : parts) joined.insert(joined.end(), part.begin(), part.end());
-    return joined;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TopDownPixelsTest,
-    testing::Values(
-        RowsCase{"TopDown", Join({cTop, cMiddle, cBottom}), 8, 2, -3, false, Join({cTop, cMiddle, cBottom})},
-        RowsCase{"BottomUpReadUpright", Join({cBottom, cMiddle, cTop}), 8, 2, 3, false, Join({cTop, cMiddle, cBottom})},
-        RowsCase{"BottomUpWithPadding", Join({cBottom, cPad, cMiddle, cPad, cTop, cPad}), 12, 2, 3, false,
-                 Join({cTop, cMiddle, cBottom})},
-        RowsCase{"TopDownWithPadding", Join({cTop, cPad, cMiddle, cPad, cBottom, cPad}), 12, 2, -3, false,
-                 Join({cTop, cMiddle, cBottom})},
-        RowsCase{"OneRowBottomUp", cTop, 8, 2, 1, false, cTop},
-        RowsCase{"NoBits", Join({cTop, cMiddle, cBottom}), 8, 2, 3, true, {}},
-        RowsCase{"NoRows", Join({cTop, cMiddle, cBottom}), 8, 2, 0, false, {}},
-        RowsCase{"NoColumns", Join({cTop, cMiddle, cBottom}), 8, 0, 3, false, {}},
-        RowsCase{"StrideShorterThanARow", Join({cTop, cMiddle, cBottom}), 4, 2, 3, false, {}}),
-    TParamName());
 
 }  // namespace
