@@ -31,6 +31,9 @@ const wchar_t* FaultName(TFault fault) {
         case TFault::CrashLoaderLock: return L"crash-loaderlock";
         case TFault::CrashTimerProc: return L"crash-timerproc";
         case TFault::CrashTwice: return L"crash-twice";
+        case TFault::PngStraight: return L"png-straight";
+        case TFault::PngBottomUp: return L"png-bottomup";
+        case TFault::PngSelected: return L"png-selected";
     }
     return L"";
 }

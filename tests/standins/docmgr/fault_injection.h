@@ -45,10 +45,18 @@
 //   crash-twice   GetPreviewBitmap makes a thread of its own that writes
 //                 through a null pointer 3 s later, then writes through a
 //                 null pointer itself
+//   png-straight  GetPreviewPNGBitmap hands out a PNG with transparency with
+//                 its colour straight, not premultiplied by alpha
+//   png-bottomup  GetPreviewPNGBitmap's DIB section holds its bottom row
+//                 first in memory
+//   png-selected  GetPreviewPNGBitmap's bitmap stays selected into a device
+//                 context of the library's (for good: the picture cannot
+//                 delete it)
 // The variable is read at every step, so a test may change it at any time.
 
 enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add, EmptyPicture, Crash,
                     CrashOverflow, CrashThread, CrashFilter, CrashFilterLate, FilterCalls, Instance, CrashThreadNoWait,
-                    CrashLoaderLock, CrashTimerProc, CrashTwice };
+                    CrashLoaderLock, CrashTimerProc, CrashTwice,
+                    PngStraight, PngBottomUp, PngSelected };
 
 bool FaultActive(TFault fault);
