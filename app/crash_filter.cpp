@@ -8,10 +8,10 @@
 #include "error_text.h"
 #include "exception_filter.h"
 #include "failure_text.h"
+#include "fault_module.h"
 #include "handles.h"
 #include "library_call.h"
 #include "message_box.h"
-#include "module_path.h"
 #include "os_error.h"
 #include "watchdog.h"
 
@@ -103,19 +103,9 @@ bool IsOwnWindow(HWND window) noexcept {
     for (;;) ::Sleep(INFINITE);
 }
 
-// The path of the module that holds address; empty when none does.
-std::wstring ModulePathAt(const void* address) {
-    HMODULE module = nullptr;
-    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              static_cast<LPCWSTR>(address), &module)) {
-        return std::wstring();
-    }
-    return ModuleFilePath(module);
-}
-
 [[noreturn]] void ShowCrashAndEnd(DWORD code, void* address) {
     const TFailureText text = DescribeStructuredException(code);
-    ShowApplicationError(text.ClassName, FaultModuleName(ModulePathAt(address)),
+    ShowApplicationError(text.ClassName, FaultModuleName(ModuleNameAt(address).Text),
                          reinterpret_cast<std::uintptr_t>(address), text.Message);
     EndProcess(cCrashExitCode);
 }
@@ -126,7 +116,7 @@ std::wstring ModulePathAt(const void* address) {
     // Without the hook the watchdog cannot see the box come.
     if (!gGuiBoxWatch) MarkReportBoxShown();
     Application->ShowErrorBox(HandlerFaultMessage(code, reinterpret_cast<std::uintptr_t>(address),
-                                                  FaultModuleName(ModulePathAt(address))));
+                                                  FaultModuleName(ModuleNameAt(address).Text)));
     // The close timer keeps running while the box is up: its quit message
     // ends the box, and the loop below then ends at once.
     if (gCloseTimerArmed) Application->RunMessageLoop();

@@ -1,5 +1,6 @@
 #include "process_picture.h"
 
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -41,8 +42,8 @@ private:
     TObjectSelection fSelection;
 };
 
-// A picture as rows of blue, green, red and alpha (premultiplied), top row
-// first, with no gaps between the rows.
+// A picture as rows of blue, green, red and alpha (premultiplied or
+// straight), top row first, with no gaps between the rows.
 struct TBgraPicture {
     int Width = 0;
     int Height = 0;
@@ -56,7 +57,12 @@ bool HasBgrMasks(const DIBSECTION& section) {
 }
 
 // The pixels of a 32-bit DIB section, the only kind of bitmap whose fourth
-// byte can be alpha; nothing for any other bitmap.
+// byte can be alpha, copied by the system from the section itself, top row
+// first whichever way its rows lie in memory (GetObject does not tell: its
+// header gives every section's height as positive). No device context takes
+// part, so a bitmap that the library keeps selected into one of its own is
+// read too. Nothing for any other bitmap, and when the pixels cannot be read
+// (the picture is then drawn as it draws itself).
 std::optional<TBgraPicture> Pixels32(HBITMAP bitmap) {
     DIBSECTION section = {};
     if (!bitmap || ::GetObjectW(bitmap, sizeof section, &section) != sizeof section) return std::nullopt;
@@ -68,9 +74,15 @@ std::optional<TBgraPicture> Pixels32(HBITMAP bitmap) {
     TBgraPicture picture;
     picture.Width = section.dsBm.bmWidth;
     picture.Height = section.dsBm.bmHeight;
-    picture.Bytes.resize(static_cast<std::size_t>(picture.Width) * static_cast<std::size_t>(picture.Height) * 4);
+    // Rows of 4 bytes a pixel have no padding.
+    const std::size_t bytes = static_cast<std::size_t>(picture.Width) * static_cast<std::size_t>(picture.Height) * 4;
+    if (bytes > static_cast<std::size_t>(LONG_MAX)) return std::nullopt;
+    picture.Bytes.resize(bytes);
+    // Drawing into the section through GDI may still be under way.
     ::GdiFlush();
-    ReadTopDownRows(bitmap, picture.Width, picture.Height, 32, picture.Bytes.data());
+    if (::GetBitmapBits(bitmap, static_cast<LONG>(bytes), picture.Bytes.data()) != static_cast<LONG>(bytes)) {
+        return std::nullopt;
+    }
     return picture;
 }
 

@@ -11,9 +11,11 @@ enum class TPictureAlpha {
     // over alpha: the document's bitmap preview.
     Ignored,
     // Laid over the white bitmap, so that transparent pixels stay white: the
-    // PNG preview, whose transparent pixels would otherwise come out black. A
-    // picture whose alpha bytes are all 0 carries no alpha and is drawn as
-    // with Ignored.
+    // PNG preview, whose transparent pixels would otherwise come out black.
+    // Its colour premultiplied or straight, whichever it holds
+    // (CompositeOverWhite). A picture whose alpha bytes are all 0 carries no
+    // alpha, and one whose pixels cannot be read has none to go by: both are
+    // drawn as with Ignored.
     OverWhite,
 };
 

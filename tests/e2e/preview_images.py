@@ -1,7 +1,7 @@
 """Pictures for the tests, the benchmarks and the demo, written without any
 library: an uncompressed 24-bit BMP file, a PNG file and an enhanced metafile,
 all in four coloured quarters, and a 32-bit BMP and an RGBA PNG in two halves
-with alpha; reading a JPEG back (its size from the frame
+(or, the PNG, four quarters) with alpha; reading a JPEG back (its size from the frame
 header, its pixels through the system's djpeg) and reading a binary PPM."""
 
 import struct
@@ -60,9 +60,23 @@ def halves(width, height, left, right):
 def png_rgba(width, height, left, right):
     """A PNG file (8-bit RGBA, no interlace) in two halves of (r, g, b, alpha)
     colours, left and right."""
+    return png_rgba_rows(width, height, halves(width, height, left, right))
+
+
+def png_rgba_quarters(width, height, quarters):
+    """A PNG file (8-bit RGBA, no interlace) in quarters of (r, g, b, alpha)
+    colours: top left, top right, bottom left, bottom right."""
+    upper, lower = height // 2, height - height // 2
+    return png_rgba_rows(width, height, halves(width, upper, quarters[0], quarters[1])
+                         + halves(width, lower, quarters[2], quarters[3]))
+
+
+def png_rgba_rows(width, height, pixel_rows):
+    """A PNG file (8-bit RGBA, no interlace) of the given rows of RGBA bytes,
+    top row first."""
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-    rows = b"".join(b"\0" + row for row in halves(width, height, left, right))  # filter: none
+    rows = b"".join(b"\0" + row for row in pixel_rows)  # filter: none
     header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows))
             + chunk(b"IEND", b""))

@@ -139,6 +139,33 @@ class PreviewTest(k.WineTestCase):
                         self.assertTrue(img.near(img.pixel(image, x, y), colour, TOLERANCE),
                                         "pixel %d,%d is %r, not %r" % (x, y, img.pixel(image, x, y), colour))
 
+    def test_png_preview_with_alpha_is_read_however_the_library_hands_it_over(self):
+        # Quarters: grey 160 at half coverage, opaque blue, transparent, opaque
+        # green. Over white the grey comes out 160 * 128 / 255 + 127 = 207
+        # whether the library hands its colour over premultiplied or straight
+        # (straight colour taken for premultiplied would come out 255), its
+        # rows top or bottom row first in memory (upside down, blue would lie
+        # bottom right), or its bitmap selected into a device context of its own.
+        Case = collections.namedtuple("Case", "name fault")
+        cases = [Case("Premultiplied", None), Case("Straight", "png-straight"), Case("BottomUp", "png-bottomup"),
+                 Case("StraightBottomUp", "png-straight,png-bottomup"), Case("SelectedByTheLibrary", "png-selected")]
+        png = img.png_rgba_quarters(64, 32, [(160, 160, 160, 128), (0, 0, 255, 255), (0, 0, 0, 0), (0, 255, 0, 255)])
+        expected = [(207, 207, 207), img.BLUE, img.WHITE, img.GREEN]
+        for case in cases:
+            with self.subTest(case.name):
+                document = self.document(case.name + ".sldprt", png_preview=png)
+                self.extract(document, case.fault)
+                image = img.decode_jpeg(self.path(case.name + ".sldprtKS"))
+                self.assertEqual(image[:2], (64, 32))
+                # Away from the quarters' edges, which lie on the JPEG's blocks.
+                for index, colour in enumerate(expected):
+                    xs = (36, 48, 60) if index % 2 else (4, 16, 28)
+                    ys = (18, 24, 30) if index >= 2 else (2, 8, 14)
+                    for x in xs:
+                        for y in ys:
+                            self.assertTrue(img.near(img.pixel(image, x, y), colour, 12),
+                                            "pixel %d,%d is %r, not %r" % (x, y, img.pixel(image, x, y), colour))
+
     def test_bitmap_preview_is_taken_before_the_png_preview(self):
         document = self.document("Beide.sldprt", img.bmp(40, 40, (img.RED,) * 4), png_preview=img.png(64, 32))
         self.extract(document)

@@ -39,6 +39,9 @@ const wchar_t* FaultName(TFault fault) {
         case TFault::HangSave: return L"hang-save";
         case TFault::HangClose: return L"hang-close";
         case TFault::HangRelease: return L"hang-release";
+        case TFault::PngStraight: return L"png-straight";
+        case TFault::PngBottomUp: return L"png-bottomup";
+        case TFault::PngSelected: return L"png-selected";
     }
     return L"";
 }

@@ -49,6 +49,13 @@
 //                 caller's thread and a thread of its own that, 1 s later,
 //                 sends that window a message whose procedure never returns;
 //                 then writes through a null pointer
+//   png-straight  GetPreviewPNGBitmap hands out a PNG with transparency with
+//                 its colour straight, not premultiplied by alpha
+//   png-bottomup  GetPreviewPNGBitmap's DIB section holds its bottom row
+//                 first in memory
+//   png-selected  GetPreviewPNGBitmap's bitmap stays selected into a device
+//                 context of the library's (for good: the picture cannot
+//                 delete it)
 // Calls that do not return, each for good, or for the seconds given after a
 // colon ("hang-save:50"); the call then goes on as it would have:
 //   hang-open     GetDocument
@@ -62,7 +69,7 @@
 enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add, EmptyPicture, Crash,
                     CrashOverflow, CrashThread, CrashFilter, CrashFilterLate, FilterCalls, Instance, CrashThreadNoWait,
                     CrashLoaderLock, CrashTimerProc, CrashTwice, CrashSendHang, HangOpen, HangPreview, HangAdd,
-                    HangSave, HangClose, HangRelease };
+                    HangSave, HangClose, HangRelease, PngStraight, PngBottomUp, PngSelected };
 
 // Whether the fault is asked for, with or without seconds.
 bool FaultActive(TFault fault);

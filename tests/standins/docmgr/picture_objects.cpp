@@ -9,6 +9,7 @@
 #include <new>
 
 #include "com_object.h"
+#include "fault_injection.h"
 #include "preview_image.h"
 #include "standin_objects.h"
 
@@ -167,8 +168,12 @@ HRESULT CreatePngPicture(const std::vector<std::uint8_t>& png, IPicture** pictur
     // Decoded by the platform's imaging component into a 32-bit DIB section:
     // with alpha premultiplied (as AlphaBlend takes it) when the PNG has
     // transparency, and otherwise with every alpha byte 0, the convention of
-    // 32-bit bitmaps without alpha.
+    // 32-bit bitmaps without alpha; its top row first in memory. The faults
+    // png-straight and png-bottomup change the one or the other.
     const bool withAlpha = PngHasAlpha(png);
+    const GUID alphaFormat =
+        FaultActive(TFault::PngStraight) ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat32bppPBGRA;
+    const bool bottomUp = FaultActive(TFault::PngBottomUp);
     ComPtr<IWICImagingFactory> factory;
     HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                     IID_PPV_ARGS(factory.GetAddressOf()));
@@ -184,7 +189,7 @@ HRESULT CreatePngPicture(const std::vector<std::uint8_t>& png, IPicture** pictur
     ComPtr<IWICBitmapFrameDecode> frame;
     if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
     ComPtr<IWICBitmapSource> converted;
-    if (SUCCEEDED(hr)) hr = ::WICConvertBitmapSource(withAlpha ? GUID_WICPixelFormat32bppPBGRA : GUID_WICPixelFormat32bppBGR, frame.Get(),
+    if (SUCCEEDED(hr)) hr = ::WICConvertBitmapSource(withAlpha ? alphaFormat : GUID_WICPixelFormat32bppBGR, frame.Get(),
                                   &converted);
     UINT width = 0, height = 0;
     if (SUCCEEDED(hr)) hr = converted->GetSize(&width, &height);
@@ -194,7 +199,7 @@ HRESULT CreatePngPicture(const std::vector<std::uint8_t>& png, IPicture** pictur
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top row first
+    info.bmiHeader.biHeight = bottomUp ? static_cast<LONG>(height) : -static_cast<LONG>(height);
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -203,7 +208,15 @@ HRESULT CreatePngPicture(const std::vector<std::uint8_t>& png, IPicture** pictur
     if (!bitmap || !bits) return E_OUTOFMEMORY;
     ::GdiFlush();
     const UINT stride = width * 4;
-    hr = converted->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits));
+    if (bottomUp) {
+        for (UINT y = 0; y < height && SUCCEEDED(hr); ++y) {
+            const WICRect row = {0, static_cast<INT>(y), static_cast<INT>(width), 1};
+            BYTE* const memoryRow = static_cast<BYTE*>(bits) + std::size_t{stride} * (height - 1 - y);
+            hr = converted->CopyPixels(&row, stride, stride, memoryRow);
+        }
+    } else {
+        hr = converted->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits));
+    }
     if (FAILED(hr)) return hr;
     if (!withAlpha) {
         auto* bytes = static_cast<BYTE*>(bits);
@@ -214,7 +227,13 @@ HRESULT CreatePngPicture(const std::vector<std::uint8_t>& png, IPicture** pictur
     description.picType = PICTYPE_BITMAP;
     description.bmp.hbitmap = bitmap.Get();
     hr = PictureOf(description, picture);
-    if (SUCCEEDED(hr)) bitmap.Release();
+    if (FAILED(hr)) return hr;
+    bitmap.Release();  // the picture owns it now
+    if (FaultActive(TFault::PngSelected)) {
+        // Into a device context of the library's, for the life of the process.
+        const HDC dc = ::CreateCompatibleDC(nullptr);
+        if (dc) ::SelectObject(dc, description.bmp.hbitmap);
+    }
     return hr;
 }
 

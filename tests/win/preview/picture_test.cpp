@@ -1,11 +1,13 @@
 // From OLE picture to bitmap: sizes through the screen's HIMETRIC mapping,
-// the drawing of each kind of picture, a 32-bit picture's alpha laid over
-// white or passed over, and the failures on the way.
+// the drawing of each kind of picture, a 32-bit picture's alpha
+// (premultiplied or straight, its bitmap selected elsewhere or its pixels
+// unreadable) laid over white or passed over, and the failures on the way.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -157,6 +159,9 @@ ComPtr<IPicture> Bgra32Picture(int width, int height, const TBgra (&quarters)[4]
 const TBgra cWithAlpha[4] = {{0, 0, 0, 0}, {0, 0, 255, 255}, {128, 0, 0, 128}, {0, 255, 0, 255}};
 // The same colours with every alpha byte 0: no alpha at all.
 const TBgra cAlphaZero[4] = {{0, 0, 0, 0}, {0, 0, 255, 0}, {128, 0, 0, 0}, {0, 255, 0, 0}};
+// Straight colour: bottom left blue of 200 at half coverage (a colour byte
+// above its alpha), which is 100 of blue over white.
+const TBgra cStraight[4] = {{0, 0, 0, 0}, {0, 0, 255, 255}, {200, 0, 0, 128}, {0, 255, 0, 255}};
 
 struct AlphaCase {
     const char* name;
@@ -164,6 +169,9 @@ struct AlphaCase {
     bool topDown;
     TPictureAlpha alpha;
     TQuarters expected;
+    // The picture's bitmap stays selected into a device context of another
+    // owner, as a library may keep it, while it is read.
+    bool selectedElsewhere = false;
 };
 void PrintTo(const AlphaCase& c, std::ostream* os) { *os << c.name; }
 
@@ -172,6 +180,14 @@ void PrintTo(const AlphaCase& c, std::ostream* os) { *os << c.name; }
 // are, transparent black.
 const TQuarters cOverWhite = {RGB(255, 255, 255), RGB(255, 0, 0), RGB(127, 127, 255), RGB(0, 255, 0)};
 const TQuarters cAsItIs = {RGB(0, 0, 0), RGB(255, 0, 0), RGB(0, 0, 128), RGB(0, 255, 0)};
+const TQuarters cStraightOverWhite = {RGB(255, 255, 255), RGB(255, 0, 0), RGB(127, 127, 227), RGB(0, 255, 0)};
+
+// The bitmap of a bitmap picture; null with a test failure.
+HBITMAP PictureBitmap(IPicture* picture) {
+    OLE_HANDLE handle = 0;
+    EXPECT_EQ(picture->get_Handle(&handle), S_OK);
+    return reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
+}
 
 class AlphaPictureTest : public testing::TestWithParam<AlphaCase> {};
 
@@ -179,7 +195,16 @@ TEST_P(AlphaPictureTest, IsLaidOverWhiteOnlyWhenAskedAndItHasAlpha) {
     const AlphaCase& c = GetParam();
     const ComPtr<IPicture> picture = Bgra32Picture(96, 48, c.quarters, c.topDown);
     ASSERT_TRUE(picture);
-    const TScreenBitmap bitmap = processPicture(picture.Get(), c.alpha);
+    TScreenBitmap bitmap;
+    {
+        const TMemoryDC otherDC(c.selectedElsewhere ? ::CreateCompatibleDC(nullptr) : nullptr);
+        std::optional<TObjectSelection> selection;
+        if (c.selectedElsewhere) {
+            selection.emplace(otherDC.Get(), PictureBitmap(picture.Get()));
+            ASSERT_TRUE(*selection) << "the bitmap could not be selected";
+        }
+        bitmap = processPicture(picture.Get(), c.alpha);
+    }
     ASSERT_EQ(bitmap.Width(), 96);
     ASSERT_EQ(bitmap.Height(), 48);
     const TBgrCopy copy = bitmap.Bgr24Copy();
@@ -200,7 +225,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(AlphaCase{"TopDownOverWhite", cWithAlpha, true, TPictureAlpha::OverWhite, cOverWhite},
                     AlphaCase{"BottomUpOverWhite", cWithAlpha, false, TPictureAlpha::OverWhite, cOverWhite},
                     AlphaCase{"AlphaIgnored", cWithAlpha, false, TPictureAlpha::Ignored, cAsItIs},
-                    AlphaCase{"AllAlphaZeroDrawnAsItIs", cAlphaZero, true, TPictureAlpha::OverWhite, cAsItIs}),
+                    AlphaCase{"AllAlphaZeroDrawnAsItIs", cAlphaZero, true, TPictureAlpha::OverWhite, cAsItIs},
+                    AlphaCase{"StraightTopDownOverWhite", cStraight, true, TPictureAlpha::OverWhite,
+                              cStraightOverWhite},
+                    AlphaCase{"StraightBottomUpOverWhite", cStraight, false, TPictureAlpha::OverWhite,
+                              cStraightOverWhite},
+                    AlphaCase{"SelectedElsewhereOverWhite", cWithAlpha, false, TPictureAlpha::OverWhite, cOverWhite,
+                              true}),
     TParamName());
 
 TEST(ProcessPicture, RendersWithTheUpsideDownSourceRectangle) {
@@ -221,6 +252,28 @@ TEST(ProcessPicture, RendersWithTheUpsideDownSourceRectangle) {
     EXPECT_EQ(calls.Bounds.top, 0);
     EXPECT_EQ(calls.Bounds.right, 96);
     EXPECT_EQ(calls.Bounds.bottom, 48);
+}
+
+// A 32-bit section whose memory cannot be read is drawn as the picture
+// draws itself, as a picture without alpha is, instead of failing.
+TEST(ProcessPicture, SectionThatCannotBeReadIsRendered) {
+    const ComPtr<IPicture> section = Bgra32Picture(96, 48, cWithAlpha, /*topDown=*/true);
+    ASSERT_TRUE(section);
+    const HBITMAP bitmap = PictureBitmap(section.Get());
+    DIBSECTION description = {};
+    ASSERT_EQ(::GetObjectW(bitmap, sizeof description, &description), static_cast<int>(sizeof description));
+    const SIZE_T bytes = static_cast<SIZE_T>(description.dsBm.bmWidthBytes) * description.dsBm.bmHeight;
+    DWORD previous = 0;
+    if (!::VirtualProtect(description.dsBm.bmBits, bytes, PAGE_NOACCESS, &previous)) {
+        GTEST_SKIP() << "the platform keeps the section's memory readable: " << ::GetLastError();
+    }
+    TPictureScript script = Script(PICTYPE_BITMAP, 2540, 1270);
+    script.Handle = static_cast<OLE_HANDLE>(reinterpret_cast<UINT_PTR>(bitmap));
+    TRenderCall calls;
+    const ComPtr<IPicture> picture = ScriptedPicture(script, &calls);
+    EXPECT_NO_THROW(processPicture(picture.Get(), TPictureAlpha::OverWhite));
+    EXPECT_EQ(calls.Count, 1);
+    ASSERT_TRUE(::VirtualProtect(description.dsBm.bmBits, bytes, previous, &previous));
 }
 
 TEST(ProcessPicture, FailingRenderRaisesTheOleError) {

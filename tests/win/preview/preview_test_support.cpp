@@ -64,7 +64,11 @@ public:
         return DISP_E_MEMBERNOTFOUND;
     }
 
-    HRESULT STDMETHODCALLTYPE get_Handle(OLE_HANDLE* handle) override { return Zero(handle); }
+    HRESULT STDMETHODCALLTYPE get_Handle(OLE_HANDLE* handle) override {
+        if (!handle) return E_POINTER;
+        *handle = fScript.Handle;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE get_hPal(OLE_HANDLE* palette) override { return Zero(palette); }
     HRESULT STDMETHODCALLTYPE get_Type(SHORT* type) override {
         if (!type) return E_POINTER;

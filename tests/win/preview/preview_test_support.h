@@ -56,6 +56,7 @@ struct TPictureScript {
     HRESULT SizeResult = S_OK;
     HRESULT RenderResult = S_OK;
     bool AnswersPictureDisp = true;
+    OLE_HANDLE Handle = 0;  // what get_Handle hands out; the caller keeps it
 };
 Microsoft::WRL::ComPtr<IPicture> ScriptedPicture(const TPictureScript& script, TRenderCall* calls);
 

@@ -1,0 +1,44 @@
+// The stack kept back on a thread for the report of its overflow: which
+// reserves give it up.
+#include "stack_guarantee.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ostream>
+
+#include "param_name.h"
+
+namespace {
+
+const std::uintptr_t cLow = 0x7FF000000000;  // somewhere a 64-bit stack may lie
+
+struct GuaranteeCase {
+    const char* name;
+    std::uintptr_t low, high;
+    std::uint32_t guarantee;
+};
+void PrintTo(const GuaranteeCase& c, std::ostream* os) { *os << c.name; }
+
+class StackGuaranteeTest : public testing::TestWithParam<GuaranteeCase> {};
+
+TEST_P(StackGuaranteeTest, OnlyAReserveLargeEnoughGivesItUp) {
+    EXPECT_EQ(StackGuaranteeFor(GetParam().low, GetParam().high), GetParam().guarantee);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StackGuaranteeTest,
+    testing::Values(
+        // The program's own reserve (its image header) and the usual 1 MiB.
+        GuaranteeCase{"TwoMebibytes", cLow, cLow + 2 * 1024 * 1024, cThreadStackGuarantee},
+        GuaranteeCase{"OneMebibyte", cLow, cLow + 1024 * 1024, cThreadStackGuarantee},
+        GuaranteeCase{"SmallestThatGivesItUp", cLow, cLow + 256 * 1024, cThreadStackGuarantee},
+        GuaranteeCase{"OnePageBelowThat", cLow, cLow + 252 * 1024, 0},
+        // A worker sized small by its library.
+        GuaranteeCase{"SixtyFourKibibytes", cLow, cLow + 64 * 1024, 0},
+        // Limits that make no reserve: none told, or upside down.
+        GuaranteeCase{"NoLimitsTold", 0, 0, 0},
+        GuaranteeCase{"HighBelowLow", cLow + 1024 * 1024, cLow, 0}),
+    TParamName());
+
+}  // namespace
