@@ -33,6 +33,8 @@
 #   taken out, attached to the exe just built and verified (against the
 #   certificate authorities of CA.pem, or the system's); when it does not
 #   verify, nothing is packed.
+# A PIN or password file open to its group or others (mode 600 is right)
+# is refused.
 # Signing here contacts the timestamp server --timestamp names; signing
 # without a timestamp takes --no-timestamp.
 # The entries of the package are dated from the commit (SOURCE_DATE_EPOCH,
@@ -123,6 +125,18 @@ fi
 if [ -n "$signing" ] && [ -z "$timestamp" ] && [ "$no_timestamp" = 0 ]; then
   refuse "$signing needs --timestamp URL: without a timestamp, Windows stops accepting the signature when the certificate expires; give --no-timestamp to sign without one all the same"
 fi
+# A PIN or password file that other users may open is refused, as ssh
+# refuses such a private key: by its mode bits, whoever runs the script
+# (root can read it anyway).
+owner_only() {  # owner_only FILE WHAT
+  local mode
+  mode="$(stat -L -c %a -- "$1")"
+  if (( 8#$mode & 8#077 )); then
+    refuse "the $2 $1 has mode $(printf '%04o' "$((8#$mode))"), open to its group or others: make it its owner's alone (chmod 600 $1)"
+  fi
+}
+[ -z "$password_file" ] || owner_only "$password_file" "password file"
+[ -z "$pin_file" ] || owner_only "$pin_file" "PIN file"
 
 # The licence string, read into this shell only: neither echoed nor handed
 # to a program as an argument.

@@ -70,9 +70,9 @@ class SigningTest(k.WineTestCase):
 
     def certificate(self):
         """A self-signed code-signing certificate with its key, as a
-        password-protected PKCS#12 file; the password in a file."""
-        with open(self.path("password.txt"), "w") as handle:
-            handle.write(PASSWORD + "\n")
+        password-protected PKCS#12 file; the password in a file that only
+        its owner can read."""
+        secret_file(self.path("password.txt"), PASSWORD)
         result = run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
                       "-subj", "/CN=Kestrum throwaway test signer",
                       "-addext", "keyUsage=critical,digitalSignature",
@@ -338,8 +338,7 @@ class SigningTest(k.WineTestCase):
 
     def test_signing_failures_fail_the_package(self):
         cert, password_file = self.certificate()
-        with open(self.path("wrong.txt"), "w") as handle:
-            handle.write("not the password\n")
+        secret_file(self.path("wrong.txt"), "not the password")
         self.authority()
         token_args, token_env = self.token()
         wrong_pin = token_args[:-1] + [self.path("wrong.txt")]
