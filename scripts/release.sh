@@ -33,6 +33,11 @@
 #   taken out, attached to the exe just built and verified (against the
 #   certificate authorities of CA.pem, or the system's); when it does not
 #   verify, nothing is packed.
+# The signer's key must be RSA, which Smart App Control requires: the key of
+# the PKCS#12 file's certificate, of the signer's certificate in CHAIN.pem,
+# or of the signature of SIGNED.exe is checked before the build, and any
+# other key is refused. A PIN or password file open to its group or others
+# (mode 600 is right) is refused.
 # Signing here contacts the timestamp server --timestamp names; signing
 # without a timestamp takes --no-timestamp.
 # The entries of the package are dated from the commit (SOURCE_DATE_EPOCH,
@@ -123,6 +128,18 @@ fi
 if [ -n "$signing" ] && [ -z "$timestamp" ] && [ "$no_timestamp" = 0 ]; then
   refuse "$signing needs --timestamp URL: without a timestamp, Windows stops accepting the signature when the certificate expires; give --no-timestamp to sign without one all the same"
 fi
+# A PIN or password file that other users may open is refused, as ssh
+# refuses such a private key: by its mode bits, whoever runs the script
+# (root can read it anyway).
+owner_only() {  # owner_only FILE WHAT
+  local mode
+  mode="$(stat -L -c %a -- "$1")"
+  if (( 8#$mode & 8#077 )); then
+    refuse "the $2 $1 has mode $(printf '%04o' "$((8#$mode))"), open to its group or others: make it its owner's alone (chmod 600 $1)"
+  fi
+}
+[ -z "$password_file" ] || owner_only "$password_file" "password file"
+[ -z "$pin_file" ] || owner_only "$pin_file" "PIN file"
 
 # The licence string, read into this shell only: neither echoed nor handed
 # to a program as an argument.
@@ -167,6 +184,95 @@ export SOURCE_DATE_EPOCH
 
 bash scripts/setup.sh
 
+# From here on, a run that fails leaves no package, not even one of an
+# earlier run.
+mkdir -p "$OUT"
+rm -rf "$OUT"/KestrumHelper-*-win64*.zip "$OUT/SHA256SUMS" "$OUT/_CPack_Packages"
+# Removed at the end, however the script ends: the folder of the signer's
+# check, the private folder, and CPack's staged files (the program among
+# them) beside the package.
+checks="" private=""
+trap 'rm -rf "$checks" "$private" "$OUT/_CPack_Packages"' EXIT
+
+# Smart App Control accepts RSA signatures only: a program signed with
+# another key (an elliptic-curve one, which certificate authorities sell on
+# tokens too) is blocked like an unsigned one, with no way around it on the
+# customer's machine. The signer's key is checked before anything is built.
+not_packed() {  # not_packed MESSAGE: one line on standard error, and the end
+  echo "release: $1: nothing packed" >&2
+  exit 1
+}
+signer_key_algorithms() {  # signer_key_algorithms: PEM certificates (a chain in any order) on standard input
+  # Prints the public-key algorithm of the signer's certificate, the one
+  # that issued none of the others (a lone self-signed one included); one
+  # line each, should there be more than one such.
+  local pem="" line text subjects=() issuers=() algorithms=() i j issued
+  while IFS= read -r line || [ -n "$line" ]; do
+    line="${line%$'\r'}"
+    pem+="$line"$'\n'
+    if [ "$line" = "-----END CERTIFICATE-----" ]; then
+      text="$(openssl x509 -noout -text <<<"$pem" 2>/dev/null)" || return 1
+      subjects+=("$(sed -n 's/^ *Subject: //p' <<<"$text" | head -n 1)")
+      issuers+=("$(sed -n 's/^ *Issuer: //p' <<<"$text" | head -n 1)")
+      algorithms+=("$(sed -n 's/^ *Public Key Algorithm: //p' <<<"$text" | head -n 1)")
+      pem=""
+    fi
+  done
+  for i in "${!subjects[@]}"; do
+    issued=0
+    for j in "${!issuers[@]}"; do
+      if [ "$i" != "$j" ] && [ "${issuers[$j]}" = "${subjects[$i]}" ] && [ "${subjects[$j]}" != "${subjects[$i]}" ]; then
+        issued=1
+      fi
+    done
+    [ "$issued" = 1 ] || echo "${algorithms[$i]}"
+  done
+}
+require_rsa() {  # require_rsa FILE WHAT: the signer's key among the PEM certificates on standard input is RSA
+  local algorithms algorithm
+  algorithms="$(signer_key_algorithms)" || not_packed "$1 holds a certificate that cannot be read"
+  [ -n "$algorithms" ] || not_packed "$1 holds no certificate"
+  shift
+  while IFS= read -r algorithm; do
+    case "$algorithm" in
+      rsaEncryption) ;;
+      id-ecPublicKey) not_packed "$1 is an elliptic-curve (EC) key, not RSA: Smart App Control accepts RSA signatures only and blocks the program like an unsigned one; sign with an RSA key" ;;
+      *) not_packed "$1 is a key of type ${algorithm:-unknown}, not RSA: Smart App Control accepts RSA signatures only and blocks the program like an unsigned one; sign with an RSA key" ;;
+    esac
+  done <<<"$algorithms"
+}
+checks="$(mktemp -d "${TMPDIR:-/tmp}/kestrum-signer.XXXXXX")"
+if [ -n "$cert" ]; then
+  # Opened with the password as osslsigncode takes it (a line break at the
+  # end, CR LF too, is not part of it), which stands on no command line;
+  # an old PKCS#12 file needs OpenSSL's legacy algorithms.
+  pkcs12_certificates() {  # pkcs12_certificates [-legacy]
+    if [ -n "$password_file" ]; then
+      openssl pkcs12 "$@" -in "$cert" -nokeys -passin file:<(sed 's/\r$//' -- "$password_file") 2>/dev/null
+    else
+      openssl pkcs12 "$@" -in "$cert" -nokeys -passin pass: 2>/dev/null
+    fi
+  }
+  pkcs12_certificates >"$checks/certificates.pem" || pkcs12_certificates -legacy >"$checks/certificates.pem" || {
+    if [ -n "$password_file" ]; then
+      not_packed "$cert does not open with the password in $password_file"
+    else
+      not_packed "$cert does not open without a password: give --password-file FILE"
+    fi
+  }
+  require_rsa "$cert" "the key of $cert" <"$checks/certificates.pem"
+elif [ -n "$pkcs11_key" ]; then
+  require_rsa "$chain" "the key of the signer's certificate in $chain" <"$chain"
+elif [ -n "$signed_elsewhere" ]; then
+  osslsigncode extract-signature -in "$signed_elsewhere" -out "$checks/signature.p7" >"$checks/extract.log" 2>&1 ||
+    not_packed "$signed_elsewhere carries no signature to take out"
+  # The certificate the signature names as its signer's, whatever else
+  # (the chain, a timestamp authority's) it carries.
+  openssl smime -verify -inform DER -in "$checks/signature.p7" -noverify -nosigs -signer "$checks/signer.pem" \
+    -out /dev/null >/dev/null 2>&1 || not_packed "the signature of $signed_elsewhere carries no signer's certificate"
+  require_rsa "the signature of $signed_elsewhere" "the key that made the signature of $signed_elsewhere" <"$checks/signer.pem"
+fi
+
 # The build setting KESTRUM_DOCMGR_LICENSE, set (or emptied, for a test
 # package) through an initial-cache file that only this user can read. The
 # value stands in a bracket argument, which CMake takes as it is; its
@@ -174,9 +280,6 @@ bash scripts/setup.sh
 mkdir -p "$BUILD"
 chmod 700 "$BUILD"
 private="$(mktemp -d "${TMPDIR:-/tmp}/kestrum-release.XXXXXX")"
-# Removed at the end, however the script ends: the private folder, and
-# CPack's staged files (the program among them) beside the package.
-trap 'rm -rf "$private" "$OUT/_CPack_Packages"' EXIT
 equals=""
 while [[ "$license" == *"]$equals]"* ]]; do equals="$equals="; done
 (
@@ -194,9 +297,6 @@ fi
 license=""
 
 cmake --build "$BUILD" -j"$(nproc)" --target KestrumHelper kestrum_release_texts
-
-mkdir -p "$OUT"
-rm -rf "$OUT"/KestrumHelper-*-win64*.zip "$OUT/SHA256SUMS" "$OUT/_CPack_Packages"
 
 cpack_args=(--config "$BUILD/CPackConfig.cmake" -B "$OUT")
 if [ -n "$cert" ]; then
@@ -220,11 +320,8 @@ if [ -n "$signed_elsewhere" ]; then
   attached="$BUILD/attached"
   rm -rf "$attached"
   mkdir -p "$attached"
-  osslsigncode extract-signature -in "$signed_elsewhere" -out "$attached/signature.p7" \
-    >"$attached/extract.log" 2>&1 || {
-    echo "release: $signed_elsewhere carries no signature to take out: nothing packed" >&2
-    exit 1
-  }
+  # Taken out before the build, for the check of its key.
+  cp "$checks/signature.p7" "$attached/signature.p7"
   verify_args=()
   [ -z "$ca_file" ] || verify_args=(-CAfile "$ca_file" -TSA-CAfile "$ca_file")
   if ! osslsigncode attach-signature -sigin "$attached/signature.p7" "${verify_args[@]}" \

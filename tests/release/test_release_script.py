@@ -2,7 +2,8 @@
 line that says why: no licence string; a licence file that is empty, holds
 more than one line, begins with a byte-order mark, or has blanks around the
 string; two ways of signing at once, a token key without its library or
-certificate or with the PIN in its URI, and signing without a timestamp.
+certificate or with the PIN in its URI, signing without a timestamp, and a
+PIN or password file that its group or others may open.
 Run in a temporary copy of the tree, so that a refusal that fails to come
 builds nothing here."""
 
@@ -19,6 +20,7 @@ NO_LICENCE = ("release: no licence string: the Document Manager would refuse the
 NO_TIMESTAMP = ("release: %s needs --timestamp URL: without a timestamp, Windows stops accepting the signature"
                 " when the certificate expires; give --no-timestamp to sign without one all the same")
 BECOMES_PART = ", which would become part of the string"
+OPEN_FILE = "release: the %s %s has mode %s, open to its group or others: make it its owner's alone (chmod 600 %s)"
 
 
 class RefusalTest(unittest.TestCase):
@@ -34,10 +36,12 @@ class RefusalTest(unittest.TestCase):
     def tearDownClass(cls):
         shutil.rmtree(cls.folder, True)
 
-    def file(self, name, data):
+    def file(self, name, data, mode=None):
         path = os.path.join(self.folder, name)
         with open(path, "wb") as handle:
             handle.write(data)
+        if mode is not None:
+            os.chmod(path, mode)
         return path
 
     def test_refusals(self):
@@ -56,6 +60,12 @@ class RefusalTest(unittest.TestCase):
         chain = self.file("chain.pem", b"not looked at before the refusal")
         pin = self.file("pin.txt", b"not looked at before the refusal")
         signed = self.file("signed.exe", b"not looked at before the refusal")
+        # Secrets that others may read (or change), by the mode bits alone:
+        # the tests run as root.
+        pin_for_all = self.file("pin-0644.txt", b"not looked at before the refusal", 0o644)
+        password_for_group = self.file("password-0640.txt", b"not looked at before the refusal", 0o640)
+        password_for_others = self.file("password-0604.txt", b"not looked at before the refusal", 0o604)
+        password_group_writes = self.file("password-0620.txt", b"not looked at before the refusal", 0o620)
         key = "pkcs11:token=kestrum;object=signer;type=private"
         token = ["--pkcs11-module", module, "--pkcs11-key", key, "--cert", chain]
         # (name, arguments, the line on standard error)
@@ -105,6 +115,17 @@ class RefusalTest(unittest.TestCase):
              "release: --timestamp and --no-timestamp go with --sign or --pkcs11-key"),
             ("ca_file_without_attach", ["--license-file", licence, "--ca-file", chain],
              "release: --ca-file goes with --attach-signature"),
+            ("pin_file_for_all", ["--license-file", licence] + token + ["--pin-file", pin_for_all, "--no-timestamp"],
+             OPEN_FILE % ("PIN file", pin_for_all, "0644", pin_for_all)),
+            ("password_file_for_group", ["--test-package", "--sign", cert, "--password-file", password_for_group,
+                                         "--no-timestamp"],
+             OPEN_FILE % ("password file", password_for_group, "0640", password_for_group)),
+            ("password_file_for_others", ["--license-file", licence, "--sign", cert, "--password-file",
+                                          password_for_others, "--no-timestamp"],
+             OPEN_FILE % ("password file", password_for_others, "0604", password_for_others)),
+            ("password_file_group_writes", ["--license-file", licence, "--sign", cert, "--password-file",
+                                            password_group_writes, "--no-timestamp"],
+             OPEN_FILE % ("password file", password_group_writes, "0620", password_group_writes)),
         ]
         for name, args, line in cases:
             with self.subTest(name):
