@@ -75,8 +75,8 @@ void TfrmMain::FormShow() {
 
     if (command == L"/T") {
         CloseTimer.SetEnabled(true);
-        WatchOperationCalls(CloseTimer.NextDue(::GetTickCount64()));
         ShowStatusText(cTextPreview);
+        WatchOperationCalls(CloseTimer.NextDue(::GetTickCount64()));
         ExtractThumbnail(args.Param2);
         Close();
     }
@@ -91,8 +91,8 @@ void TfrmMain::FormShow() {
     }
     if (command == L"/P") {
         CloseTimer.SetEnabled(true);
-        WatchOperationCalls(CloseTimer.NextDue(::GetTickCount64()));
         ShowStatusText(cTextProperties);
+        WatchOperationCalls(CloseTimer.NextDue(::GetTickCount64()));
         int AnzAkt = 0;
         const int AnzNeu = FillSolidworksProperties(args.Param2, args.Param3, AnzAkt);
         ShowStatusText(ComposePropertyResult(AnzNeu, AnzAkt));

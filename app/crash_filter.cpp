@@ -39,6 +39,9 @@ DWORD gReportingThread = 0;
 std::atomic<DWORD> gReportCode{0};
 std::atomic<void*> gReportAddress{nullptr};
 std::atomic<bool> gReportTimeout{false};
+// Set when the program's start is over (the status window on screen): the
+// reporting thread then makes its box ready, without slowing the start.
+HANDLE gWarmUpEvent = nullptr;
 
 // The error box of the operation's time-out, made when the operation is
 // armed: the box is shown from the reporting thread while the GUI thread is
@@ -158,8 +161,15 @@ void WarmUpForBoxes() noexcept {
 
 DWORD WINAPI ReportCrash(void*) {
     const THookHandle boxWatch(::SetWindowsHookExW(WH_CBT, &WatchForBox, nullptr, ::GetCurrentThreadId()));
-    WarmUpForBoxes();
-    if (::WaitForSingleObject(gReportEvent, INFINITE) != WAIT_OBJECT_0) return 0;
+    const HANDLE events[] = {gReportEvent, gWarmUpEvent};
+    const DWORD count = gWarmUpEvent ? 2 : 1;
+    const DWORD woken = ::WaitForMultipleObjects(count, events, /*bWaitAll=*/FALSE, INFINITE);
+    if (woken == WAIT_OBJECT_0 + 1) {
+        WarmUpForBoxes();
+        if (::WaitForSingleObject(gReportEvent, INFINITE) != WAIT_OBJECT_0) return 0;
+    } else if (woken != WAIT_OBJECT_0) {
+        return 0;
+    }
     if (gReportTimeout) ShowTimeoutBox();
     if (!boxWatch) MarkReportBoxShown();
     ShowCrashAndEnd(gReportCode, gReportAddress);
@@ -247,6 +257,7 @@ void InstallCrashFilter(const TCrashFilterForm& form) noexcept {
     // Hooks and events stay for the life of the process.
     gGuiBoxWatch = ::SetWindowsHookExW(WH_CBT, &WatchForBox, nullptr, gGuiThread);
     gGuiModalFilter = ::SetWindowsHookExW(WH_MSGFILTER, &FilterModalMessage, nullptr, gGuiThread);
+    gWarmUpEvent = ::CreateEventW(nullptr, /*bManualReset=*/TRUE, /*bInitialState=*/FALSE, nullptr);
     static_cast<void>(StartWaitingThread(gReportEvent, &ReportCrash, &gReportingThread));
     static_cast<void>(StartWatchdog(&ReportTimeout));
     SetAbandonedCallWait(&WaitAfterAbandonedCall);
@@ -265,4 +276,5 @@ void WatchOperationCalls(ULONGLONG closeTimerDue) noexcept {
         }
     }
     WatchOperation(::GetTickCount64(), closeTimerDue);
+    if (gWarmUpEvent) ::SetEvent(gWarmUpEvent);
 }

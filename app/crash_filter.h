@@ -26,9 +26,11 @@ struct TCrashFilterForm {
 //  - the reporting thread, with the same CBT hook: it shows the
 //    "Anwendungsfehler" box of every fault that is not a handler's failure,
 //    then ends the process with exit code 1, and the box of the operation's
-//    time-out. Before it waits it makes and destroys a hidden dialog box of
-//    its own, so that the common controls are loaded and its window state
-//    is set up while nothing holds the loader;
+//    time-out. Once "/T" or "/P" has its status text on screen
+//    (WatchOperationCalls), it makes and destroys a hidden dialog box of its
+//    own, so that the common controls are loaded and its window state is
+//    set up while nothing holds the loader (not at start: it would slow the
+//    start down);
 //  - the watchdog thread (watchdog.h, its rules in watch_rules.h), which
 //    sleeps until the first fault or the operation's close timer and bounds
 //    every run: it ends the process with exit code 1 when no box of a
@@ -99,9 +101,10 @@ void MarkFaultForTesting() noexcept;
 // returns at once otherwise.
 void WaitWhileReportPending() noexcept;
 
-// The close timer of "/T" or "/P" has just been enabled and is due at
-// closeTimerDue (GetTickCount64): from now on the watchdog gives up an
-// ordinary call into the library that still runs 30 s later. Makes the
-// time-out's box text now, on the GUI thread; call after the application
-// object is set up.
+// The close timer of "/T" or "/P" has been enabled and is due at
+// closeTimerDue (GetTickCount64), and the status text is on screen: from now
+// on the watchdog gives up an ordinary call into the library that still runs
+// 30 s later. Makes the time-out's box text now, on the GUI thread, and lets
+// the reporting thread make its box ready; call after the application object
+// is set up, before the first call into the library.
 void WatchOperationCalls(ULONGLONG closeTimerDue) noexcept;

@@ -28,11 +28,17 @@ TLibraryCallState Call(Kind kind, unsigned long long started, bool abandoned = f
     return call;
 }
 
-// A look during an armed operation, at now, with the GUI thread in call.
-TWatchLook Operation(unsigned long long now, TLibraryCallState call) {
+// A look with no operation armed ("/R", "/O", start-up and end).
+TWatchLook Unarmed(unsigned long long now, TLibraryCallState call) {
     TWatchLook look;
     look.Now = now;
     look.Call = call;
+    return look;
+}
+
+// A look during an armed operation, at now, with the GUI thread in call.
+TWatchLook Operation(unsigned long long now, TLibraryCallState call) {
+    TWatchLook look = Unarmed(now, call);
     look.OperationStarted = cStarted;
     look.OperationDue = cDue;
     return look;
@@ -43,13 +49,6 @@ TWatchLook Fault(TWatchLook look, unsigned long long faultTick, bool boxShown, u
     look.FaultTick = faultTick;
     look.BoxShown = boxShown;
     look.FaultCloseTimerDue = closeTimerDue;
-    return look;
-}
-
-TWatchLook Unarmed(unsigned long long now, TLibraryCallState call) {
-    TWatchLook look;
-    look.Now = now;
-    look.Call = call;
     return look;
 }
 
@@ -85,7 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A save is never cut: no deadline, no finishing bound, no fault bound.
         WatchCase{"SaveLongAfterDeadline", Operation(cStarted + 120000, Call(Kind::Save, cStarted + 1000)), cWait, 0},
         WatchCase{"SaveAfterFaultWithoutBox",
-                  Fault(Operation(cStarted + 60000, Call(Kind::Save, cStarted + 1000)), cStarted + 2000, false),
+                  Fault(Operation(cStarted + 60000, Call(Kind::Save, cStarted + 1000)), cStarted + 2000,
+                        /*boxShown=*/false),
                   cWait, 0},
         // Work already done: a call finishing it is bounded by 10 s of its own.
         WatchCase{"FinishingCallWithin10s", Operation(cStarted + 40000, Call(Kind::Finishing, cStarted + 30001)),
@@ -96,20 +96,25 @@ INSTANTIATE_TEST_SUITE_P(
                   Operation(cStarted + 35000, Call(Kind::Finishing, cStarted + 31000)), cWait, 0},
         WatchCase{"FinishingCallAtTheEndOfTheRun", Unarmed(50000, Call(Kind::Finishing, 40000)), cEnd, 0},
         // A call given up: the run ends when the close timer is due.
-        WatchCase{"GivenUpBeforeCloseTimer", Operation(cDue - 1, Call(Kind::Ordinary, cStarted, true)), cWait, 0},
-        WatchCase{"GivenUpAtCloseTimer", Operation(cDue, Call(Kind::Ordinary, cStarted, true)), cEnd, 0},
+        WatchCase{"GivenUpBeforeCloseTimer",
+                  Operation(cDue - 1, Call(Kind::Ordinary, cStarted, /*abandoned=*/true)), cWait, 0},
+        WatchCase{"GivenUpAtCloseTimer", Operation(cDue, Call(Kind::Ordinary, cStarted, /*abandoned=*/true)),
+                  cEnd, 0},
         // Faults: their report's bounds, and no deadline after them.
         WatchCase{"FaultBoxNotOnScreenAfter10s",
-                  Fault(Unarmed(20000, Call(Kind::None, 0)), 10000, false), cEnd, 1},
+                  Fault(Unarmed(20000, Call(Kind::None, 0)), 10000, /*boxShown=*/false), cEnd, 1},
         WatchCase{"FaultBoxNotOnScreenWithin10s",
-                  Fault(Unarmed(19999, Call(Kind::None, 0)), 10000, false), cWait, 0},
-        WatchCase{"FaultBoxOnScreen", Fault(Unarmed(600000, Call(Kind::None, 0)), 10000, true), cWait, 0},
+                  Fault(Unarmed(19999, Call(Kind::None, 0)), 10000, /*boxShown=*/false), cWait, 0},
+        WatchCase{"FaultBoxOnScreen", Fault(Unarmed(600000, Call(Kind::None, 0)), 10000, /*boxShown=*/true), cWait, 0},
         WatchCase{"HandlerFailure10sAfterCloseTimerDue",
-                  Fault(Operation(cDue + 10000, Call(Kind::None, 0)), cStarted + 500, true, cDue), cEnd, 0},
+                  Fault(Operation(cDue + 10000, Call(Kind::None, 0)), cStarted + 500, /*boxShown=*/true, cDue),
+                  cEnd, 0},
         WatchCase{"HandlerFailureBeforeCloseTimerBound",
-                  Fault(Operation(cDue + 9999, Call(Kind::None, 0)), cStarted + 500, true, cDue), cWait, 0},
+                  Fault(Operation(cDue + 9999, Call(Kind::None, 0)), cStarted + 500, /*boxShown=*/true, cDue),
+                  cWait, 0},
         WatchCase{"FaultOnLibraryThreadWhileCallRuns",
-                  Fault(Operation(cStarted + 60000, Call(Kind::Ordinary, cStarted + 100)), cStarted + 200, true),
+                  Fault(Operation(cStarted + 60000, Call(Kind::Ordinary, cStarted + 100)), cStarted + 200,
+                        /*boxShown=*/true),
                   cWait, 0}),
     TParamName());
 

@@ -290,7 +290,8 @@ int wmain(int argc, wchar_t** argv) {
         rc = Dialog(wait, press, filter);
     } else {
         std::fprintf(stderr,
-                     "usage: winprobe list | texts HWND | dialog [--wait S] [--press] [--pid P] [--caption TEXT] | owner HWND"
+                     "usage: winprobe list | texts HWND"
+                     " | dialog [--wait S] [--press] [--pid P] [--caption TEXT] | owner HWND"
                      " | lasting CLASS TEXT [--wait S] | kill HWND\n");
     }
     std::fflush(stdout);

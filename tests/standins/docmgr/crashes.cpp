@@ -110,15 +110,20 @@ LRESULT CALLBACK LibraryWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-void FaultWithLibraryCallsPending() {
+// A hidden window of the library's on the caller's thread, of a class of its
+// own with the procedure given; null when it cannot be made.
+HWND MakeHiddenWindow(const wchar_t* className, WNDPROC procedure) {
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &LibraryWindowProc;
+    windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = ModuleHandle();
-    windowClass.lpszClassName = cHiddenWindowClass;
+    windowClass.lpszClassName = className;
     ::RegisterClassExW(&windowClass);
-    const HWND window = ::CreateWindowExW(0, cHiddenWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                          ModuleHandle(), nullptr);
+    return ::CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, ModuleHandle(), nullptr);
+}
+
+void FaultWithLibraryCallsPending() {
+    const HWND window = MakeHiddenWindow(cHiddenWindowClass, &LibraryWindowProc);
     ::SetTimer(nullptr, 0, cLibraryTimerInterval, &LibraryTimerProc);
     // Once at once, which shows that the record works; the rest is posted.
     if (window) ::SendMessageW(window, cLibraryMessage, 0, 0);
@@ -150,14 +155,7 @@ DWORD WINAPI SendToStuckWindow(void* window) {
 }
 
 void FaultWithSentMessageComing() {
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &StuckWindowProc;
-    windowClass.hInstance = ModuleHandle();
-    windowClass.lpszClassName = cStuckWindowClass;
-    ::RegisterClassExW(&windowClass);
-    const HWND window = ::CreateWindowExW(0, cStuckWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                          ModuleHandle(), nullptr);
+    const HWND window = MakeHiddenWindow(cStuckWindowClass, &StuckWindowProc);
     const TKernelHandle thread(::CreateThread(nullptr, 0, &SendToStuckWindow, window, 0, nullptr));
     static_cast<void>(thread);
     WriteThroughNullPointer();

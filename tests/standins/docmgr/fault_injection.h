@@ -66,10 +66,11 @@
 //   hang-release  the document's last Release
 // The variable is read at every step, so a test may change it at any time.
 
-enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add, EmptyPicture, Crash,
-                    CrashOverflow, CrashThread, CrashFilter, CrashFilterLate, FilterCalls, Instance, CrashThreadNoWait,
-                    CrashLoaderLock, CrashTimerProc, CrashTwice, CrashSendHang, HangOpen, HangPreview, HangAdd,
-                    HangSave, HangClose, HangRelease, PngStraight, PngBottomUp, PngSelected };
+enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add,
+                    EmptyPicture, Crash, CrashOverflow, CrashThread, CrashFilter, CrashFilterLate, FilterCalls,
+                    Instance, CrashThreadNoWait, CrashLoaderLock, CrashTimerProc, CrashTwice, CrashSendHang,
+                    HangOpen, HangPreview, HangAdd, HangSave, HangClose, HangRelease, PngStraight, PngBottomUp,
+                    PngSelected };
 
 // Whether the fault is asked for, with or without seconds.
 bool FaultActive(TFault fault);
