@@ -15,11 +15,6 @@
 
 TfrmMain* frmMain = nullptr;
 
-// Older headers lack the setting of the process's timer procedure faults.
-#ifndef UOI_TIMERPROC_EXCEPTION_SUPPRESSION
-#define UOI_TIMERPROC_EXCEPTION_SUPPRESSION 7
-#endif
-
 namespace {
 const UINT_PTR cCloseTimerId = 1;
 const UINT cCloseTimerInterval = 36000;  // ms, from the form's design
@@ -155,10 +150,6 @@ int RunProgram(const TFormOperations& operations) {
         TCrashFilterForm crashFilterForm;
         crashFilterForm.CloseTimerDue = &CloseTimerDue;
         crashFilterForm.Window = &FormWindow;
-        // A timer procedure's fault reaches the crash filter, not swallowed by the dispatch (Windows only).
-        BOOL suppressTimerFaults = FALSE;
-        static_cast<void>(::SetUserObjectInformationW(::GetCurrentProcess(), UOI_TIMERPROC_EXCEPTION_SUPPRESSION,
-                                                      &suppressTimerFaults, sizeof suppressTimerFaults));
         InstallCrashFilter(crashFilterForm);
         TApplication application;
         application.Initialize();

@@ -15,6 +15,11 @@
 #include "os_error.h"
 #include "watchdog.h"
 
+// Older headers lack the setting of the process's timer procedure faults.
+#ifndef UOI_TIMERPROC_EXCEPTION_SUPPRESSION
+#define UOI_TIMERPROC_EXCEPTION_SUPPRESSION 7
+#endif
+
 namespace {
 
 const UINT cHandlerFaultExitCode = 0;  // the end of a run after a failed handler
@@ -252,6 +257,11 @@ void WaitWhileReportPending() noexcept {
 void InstallCrashFilter(const TCrashFilterForm& form) noexcept {
     gForm = form;
     gGuiThread = ::GetCurrentThreadId();
+    // A timer procedure's fault reaches this filter, not swallowed by the
+    // dispatch (only Windows honours it; Wine refuses it).
+    BOOL suppressTimerFaults = FALSE;
+    static_cast<void>(::SetUserObjectInformationW(::GetCurrentProcess(), UOI_TIMERPROC_EXCEPTION_SUPPRESSION,
+                                                  &suppressTimerFaults, sizeof suppressTimerFaults));
     ULONG reserve = cOverflowReserve;
     static_cast<void>(::SetThreadStackGuarantee(&reserve));
     // Hooks and events stay for the life of the process.

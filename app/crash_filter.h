@@ -19,6 +19,8 @@ struct TCrashFilterForm {
 // report needs is made here, for a thread made after a fault would start
 // through the loader, which a faulted library may hold:
 //  - stack kept back on the GUI thread for the dispatch of a stack overflow;
+//  - a timer procedure's fault reaches the filter: the system's dispatch of
+//    timer procedures no longer swallows it (UOI_TIMERPROC_EXCEPTION_SUPPRESSION);
 //  - on the GUI thread, a CBT hook that tells the watchdog which box of a
 //    report to watch (on screen once visible or active) and a message-filter
 //    hook that keeps the messages of foreign
