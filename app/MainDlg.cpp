@@ -6,8 +6,9 @@
 
 #include "application.h"
 #include "command_line.h"
-#include "crash_filter.h"
+#include "dispatch_rule.h"
 #include "errors.h"
+#include "faults.h"
 #include "paths.h"
 #include "process_command_line.h"
 #include "startup.h"
@@ -24,6 +25,24 @@ const UINT cResultDisplayInterval = 1500;  // ms the property result stays on sc
 // (0: it does not run), and its window.
 ULONGLONG CloseTimerDue() { return frmMain ? frmMain->CloseTimer.NextDue(::GetTickCount64()) : 0; }
 HWND FormWindow() { return frmMain ? frmMain->Handle() : nullptr; }
+
+// What the crash filter asks of the application object.
+bool InsideHandler() { return Application && THandlerMark::Inside(); }
+HWND ApplicationWindow() { return Application ? Application->Handle() : nullptr; }
+std::wstring ApplicationTitle() { return Application ? Application->Title() : std::wstring(); }
+void ShowHandlerErrorBox(const std::wstring& message) { Application->ShowErrorBox(message); }
+void RunApplicationMessageLoop() { Application->RunMessageLoop(); }
+
+TCrashFilterApplication CrashFilterApplication() {
+    TCrashFilterApplication application;
+    application.InsideHandler = &InsideHandler;
+    application.Window = &ApplicationWindow;
+    application.Title = &ApplicationTitle;
+    application.ShowErrorBox = &ShowHandlerErrorBox;
+    application.RunMessageLoop = &RunApplicationMessageLoop;
+    application.ShowApplicationError = &ShowApplicationError;
+    return application;
+}
 }  // namespace
 
 TFormOperations ProgramOperations() {
@@ -150,7 +169,7 @@ int RunProgram(const TFormOperations& operations) {
         TCrashFilterForm crashFilterForm;
         crashFilterForm.CloseTimerDue = &CloseTimerDue;
         crashFilterForm.Window = &FormWindow;
-        InstallCrashFilter(crashFilterForm);
+        InstallCrashFilter(CrashFilterApplication(), crashFilterForm);
         TApplication application;
         application.Initialize();
         TfrmMain form(operations);

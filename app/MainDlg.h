@@ -77,7 +77,7 @@ extern TfrmMain* frmMain;
 // end (a fault on this thread inside a handler included: it is reported like
 // any failure of the handler) but a failure outside the handlers, a fault
 // outside them or on another thread, and a stack overflow, which show the
-// "Anwendungsfehler" box and give 1 (crash_filter.h). While such a box is up
+// "Anwendungsfehler" box and give 1 (faults.h). While such a box is up
 // the run does not end: at its normal end this thread waits, and the box's
 // answer ends the process.
 int RunProgram(const TFormOperations& operations);

@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "com_support.h"
-#include "crash_filter.h"
+#include "dispatch_rule.h"
 #include "error_text.h"
 #include "failure_text.h"
 #include "library_call.h"

@@ -24,7 +24,7 @@ public:
     void Run(const std::function<void()>& showMainForm);
     // The message loop: takes and dispatches messages until the program is to
     // end (at once when it already is). Both loops dispatch only what the
-    // crash filter lets through (MayDispatch, crash_filter.h).
+    // crash filter lets through (MayDispatch, dispatch_rule.h).
     void RunMessageLoop();
     // Ends the message loop as soon as control returns to it.
     void Terminate();

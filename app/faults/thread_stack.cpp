@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "stack_guarantee.h"
+#include "fault_rules.h"
 
 namespace {
 

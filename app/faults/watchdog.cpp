@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "library_call.h"
-#include "watch_rules.h"
+#include "fault_rules.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The watchdog: one thread, made at start, that bounds every run whatever the
 // Document Manager does (a fault whose report cannot come, a call that never
-// returns). Its rules are in watch_rules.h.
+// returns). Its rules are in fault_rules.h.
 //
 // The GUI thread and the crash filter publish what it needs in atomics: the
 // call into the library that runs now and its kind (library_call.h), the

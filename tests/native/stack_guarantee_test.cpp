@@ -1,6 +1,6 @@
 // The stack kept back on a thread for the report of its overflow: which
 // reserves give it up.
-#include "stack_guarantee.h"
+#include "fault_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "watch_rules.h"
+#include "fault_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,8 @@
 #include <string>
 
 #include "application.h"
-#include "crash_filter.h"
+#include "dispatch_rule.h"
+#include "faults.h"
 #include "message_box.h"
 #include "param_name.h"
 
@@ -19,6 +20,7 @@ const wchar_t* const cFormClass = L"KestrumMayDispatchForm";
 
 HWND gForm = nullptr;
 HWND FormWindow() { return gForm; }
+HWND ApplicationWindow() { return Application ? Application->Handle() : nullptr; }
 
 void CALLBACK LibraryTimerProc(HWND, UINT, UINT_PTR, DWORD) {}
 
@@ -37,9 +39,11 @@ public:
         gForm = ::CreateWindowExW(0, cFormClass, L"Form", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(gForm, nullptr);
+        TCrashFilterApplication application;
+        application.Window = &ApplicationWindow;
         TCrashFilterForm form;
         form.Window = &FormWindow;
-        InstallCrashFilter(form);
+        InstallCrashFilter(application, form);
         MarkFaultForTesting();
     }
 

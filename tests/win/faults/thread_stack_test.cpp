@@ -10,7 +10,7 @@
 
 #include "handles.h"
 #include "param_name.h"
-#include "stack_guarantee.h"
+#include "fault_rules.h"
 
 namespace {
 

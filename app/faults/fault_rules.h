@@ -1,9 +1,14 @@
 #pragma once
+// The rules of the fault machinery, without Windows so that they can be
+// tested on their own: the watchdog's (DecideWatch) and the stack that every
+// thread keeps back for the report of its own overflow (StackGuaranteeFor).
+#include <cstdint>
+
+#include "library_call.h"
+
 // The watchdog's rules: from what it reads at one look (times on the
 // GetTickCount64 clock, in ms), whether it waits, gives the GUI thread's
-// library call up, or ends the process. Without Windows, so that the rules
-// can be tested on their own.
-#include "library_call.h"
+// library call up, or ends the process.
 
 // Its bounds, in ms.
 // From a fault until a box of its report is on screen.
@@ -57,3 +62,21 @@ struct TWatchDecision {
 //    the end the run would have had;
 //  - else wait.
 TWatchDecision DecideWatch(const TWatchLook& look) noexcept;
+
+// How much stack a thread keeps back for the report of its own stack
+// overflow. The system dispatches the overflow, up to the crash filter, on
+// what is left below the guard page, which alone is too little: without a
+// guarantee the process ends silently.
+
+// The guarantee a thread gets as it starts, in bytes.
+inline constexpr std::uint32_t cThreadStackGuarantee = 32 * 1024;
+
+// The smallest stack reserve that gives up a guarantee: a thread with less
+// keeps all of its stack for its own work, which a library sized for it.
+inline constexpr std::uint64_t cSmallestGuaranteedReserve = 8 * std::uint64_t{cThreadStackGuarantee};
+
+// The guarantee for a thread whose stack reserve runs from lowLimit up to
+// highLimit (as GetCurrentThreadStackLimits gives them): cThreadStackGuarantee
+// for a reserve of cSmallestGuaranteedReserve or more; 0, none, for a smaller
+// reserve or limits that make none.
+std::uint32_t StackGuaranteeFor(std::uintptr_t lowLimit, std::uintptr_t highLimit) noexcept;

@@ -1,4 +1,4 @@
-#include "watch_rules.h"
+#include "fault_rules.h"
 
 namespace {
 
@@ -39,4 +39,9 @@ TWatchDecision DecideWatch(const TWatchLook& look) noexcept {
         return End(cRegularExitCode);
     }
     return TWatchDecision{};
+}
+
+std::uint32_t StackGuaranteeFor(std::uintptr_t lowLimit, std::uintptr_t highLimit) noexcept {
+    if (highLimit <= lowLimit || highLimit - lowLimit < cSmallestGuaranteedReserve) return 0;
+    return cThreadStackGuarantee;
 }
