@@ -57,7 +57,13 @@ TfrmMain::TfrmMain(TFormOperations operations)
     TStatusWindow::THandlers handlers;
     handlers.OnTimer = [this](UINT_PTR timerId) {
         if (timerId != CloseTimer.Id()) return false;
-        if (CloseTimer.OnTimer) RunHandler(CloseTimer.OnTimer);
+        // The tick may come from a loop of the library's while a call runs:
+        // the program's own rule of what may run still holds.
+        MSG tick = {};
+        tick.hwnd = Handle();
+        tick.message = WM_TIMER;
+        tick.wParam = timerId;
+        if (CloseTimer.OnTimer && MayDispatch(tick)) RunHandler(CloseTimer.OnTimer);
         return true;
     };
     handlers.OnClose = [this] { Close(); };
@@ -90,7 +96,7 @@ void TfrmMain::FormShow() {
     if (command == L"/T") {
         CloseTimer.SetEnabled(true);
         ShowStatusText(cTextPreview);
-        WatchOperationCalls(CloseTimer.NextDue(::GetTickCount64()));
+        WatchOperationCalls();
         ExtractThumbnail(args.Param2);
         Close();
     }
@@ -106,7 +112,7 @@ void TfrmMain::FormShow() {
     if (command == L"/P") {
         CloseTimer.SetEnabled(true);
         ShowStatusText(cTextProperties);
-        WatchOperationCalls(CloseTimer.NextDue(::GetTickCount64()));
+        WatchOperationCalls();
         int AnzAkt = 0;
         const int AnzNeu = FillSolidworksProperties(args.Param2, args.Param3, AnzAkt);
         ShowStatusText(ComposePropertyResult(AnzNeu, AnzAkt));

@@ -45,7 +45,7 @@ TLibraryCallState Unpacked(std::uint64_t word) noexcept {
 TLibraryCall::TLibraryCall(TLibraryCallKind kind) noexcept {
     if (kind == TLibraryCallKind::Ordinary && gWorkDone) kind = TLibraryCallKind::Finishing;
     fOuter = gCall.load();
-    fOwn = Packed(kind, ::GetTickCount64());
+    fOwn = Packed(kind, WatchClockNow());
     // The watchdog may give the outer call up at any moment; no new call
     // starts after that.
     if ((fOuter & cKindMask) == cAbandoned || !gCall.compare_exchange_strong(fOuter, fOwn)) WaitForTheEnd();
@@ -55,6 +55,12 @@ TLibraryCall::~TLibraryCall() {
     RestoreProgramExceptionFilter();
     std::uint64_t own = fOwn;
     if (!gCall.compare_exchange_strong(own, fOuter)) WaitForTheEnd();
+}
+
+unsigned long long WatchClockNow() noexcept {
+    ULONGLONG interruptTime = 0;  // in 100 ns
+    static_cast<void>(::QueryUnbiasedInterruptTime(&interruptTime));
+    return interruptTime / 10000;
 }
 
 TLibraryCallState CurrentLibraryCall() noexcept { return Unpacked(gCall.load()); }

@@ -2,7 +2,7 @@
 // Calls of the GUI thread into a library that may misbehave (the Document
 // Manager): each one puts the program's filter for unhandled structured
 // exceptions back when it ends, and is published while it runs, with its kind
-// and start, for the watchdog that bounds the run (app/watchdog.h).
+// and start, for the watchdog that bounds the run (app/faults/watchdog.h).
 //
 // The state is one atomic word. The GUI thread publishes a call as it starts
 // and takes it back as it ends; the watchdog may give the running call up
@@ -13,20 +13,29 @@
 enum class TLibraryCallKind : unsigned {
     None,        // no call runs
     Ordinary,    // part of the operation: under the operation's deadline
-    Save,        // the document being saved: never cut
+    Save,        // the document being saved: not cut (but after a fault)
     Finishing,   // after the work is done (a close, a release, COM's end)
 };
 
 // What the GUI thread does now, as the watchdog reads it.
 struct TLibraryCallState {
     TLibraryCallKind Kind = TLibraryCallKind::None;
-    unsigned long long Started = 0;  // GetTickCount64 at the call's start
+    unsigned long long Started = 0;  // WatchClockNow at the call's start
     bool Abandoned = false;          // given up by the watchdog
 };
 
+// The clock of the calls' starts and of the watchdog, in ms: the unbiased
+// interrupt time (QueryUnbiasedInterruptTime), which stands still while the
+// machine sleeps or hibernates. A call is bounded by the time it has run,
+// not by a closed lid.
+unsigned long long WatchClockNow() noexcept;
+
 // A call into the library for as long as the object lives. Made on the GUI
 // thread only. Ordinary calls count as Finishing once MarkLibraryWorkDone has
-// been called. Calls may nest: the inner one is published while it runs.
+// been called. Calls may nest: the inner one is published while it runs, and
+// the outer one again, with its own start, once it has ended. A call that
+// starts once a call has been given up, nested or not, does not start: the
+// thread waits there for the end.
 class TLibraryCall {
 public:
     explicit TLibraryCall(TLibraryCallKind kind = TLibraryCallKind::Ordinary) noexcept;
@@ -57,7 +66,8 @@ bool LibraryCallAbandoned() noexcept;
 void ForgetLibraryCall() noexcept;
 
 // The operation's work is done (the document saved, the preview written):
-// the calls from now on only finish it.
+// the calls from now on only finish it. Not after a failed save: the calls
+// that close the document then stay under the operation's deadline.
 void MarkLibraryWorkDone() noexcept;
 
 // Where the GUI thread waits for the end when a call that was given up comes

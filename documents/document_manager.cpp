@@ -12,31 +12,39 @@
 using Microsoft::WRL::ComPtr;
 
 ComPtr<ISwDMClassFactory> CreateSwDMClassFactory() {
-    // Declared first, so that it ends last: after a failed creation, and
-    // after the instance's release too.
-    const TLibraryCall call;
     // CoCreateInstance asks the class object (an IClassFactory) for an
-    // instance; the instance answers ISwDMClassFactory.
-    const ComPtr<IUnknown> instance = CreateComObject(CLSID_SwDMClassFactory);
-    return InterfaceCast<ISwDMClassFactory>(instance.Get());
+    // instance; the instance answers ISwDMClassFactory. The creation (which
+    // loads the library), the cast and the instance's release are calls of
+    // their own.
+    TLibraryObject<IUnknown> instance;
+    {
+        const TLibraryCall creation;
+        instance = TLibraryObject<IUnknown>(CreateComObject(CLSID_SwDMClassFactory));
+    }
+    return LibraryCast<ISwDMClassFactory>(instance.Get()).Take();
 }
 
 ComPtr<ISwDMApplication> GetSwDMApplication(ISwDMClassFactory& classFactory, HRESULT& result) {
-    const TLibraryCall call;
     const TBstr licenseKey(cSwDMLicense);
-    ComPtr<ISwDMApplication> application;
-    result = classFactory.GetApplication(licenseKey.Get(), application.GetAddressOf());
+    TLibraryObject<ISwDMApplication> application;
+    {
+        const TLibraryCall call;
+        ComPtr<ISwDMApplication> handedOut;
+        result = classFactory.GetApplication(licenseKey.Get(), handedOut.GetAddressOf());
+        application = TLibraryObject<ISwDMApplication>(std::move(handedOut));
+    }
+    // What comes with a failure is released, a call of its own.
     if (FAILED(result)) application.Reset();
-    return application;
+    return application.Take();
 }
 
 ComPtr<ISwDMDocument> GetSwDMDocument(ISwDMApplication* application, const std::wstring& path, bool allowReadOnly,
                                       SwDmDocumentOpenError& openError) {
-    const TLibraryCall call;
     openError = swDmDocumentOpenErrorFail;
     ComPtr<ISwDMDocument> document;
     if (!application) return document;
     const TBstr fullPath(path);
+    const TLibraryCall call;
     // The open error and the document tell the outcome; the result code is not looked at.
     static_cast<void>(application->GetDocument(fullPath.Get(), DocumentTypeOfPath(path),
                                                allowReadOnly ? VARIANT_TRUE : VARIANT_FALSE, &openError,
@@ -45,8 +53,7 @@ ComPtr<ISwDMDocument> GetSwDMDocument(ISwDMApplication* application, const std::
 }
 
 ComPtr<ISwDMDocument10> QuerySwDMDocument10(ISwDMDocument* document) {
-    const TLibraryCall call;
-    return InterfaceCast<ISwDMDocument10>(document);
+    return LibraryCast<ISwDMDocument10>(document).Take();
 }
 
 TSwDMOpenDocument::TSwDMOpenDocument(const std::wstring& path, bool allowReadOnly)

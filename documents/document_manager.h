@@ -9,10 +9,12 @@
 #include "library_object.h"
 #include "swdocmgr.h"
 
-// Each step below is one TLibraryCall (library_call.h) for its whole body:
-// it puts the program's filter for unhandled structured exceptions back when
-// it ends, on every path (loading the library or any of its methods may put
-// in a filter of the library's own), and the watchdog bounds it.
+// In each step below, every call into the library (the creation, each method,
+// each cast, each release) is a TLibraryCall (library_call.h) of its own: it
+// puts the program's filter for unhandled structured exceptions back when it
+// ends, on every path (loading the library or any of its methods may put in
+// a filter of the library's own), the watchdog bounds it, and once a call has
+// been given up none of them runs the library's code again.
 
 // An instance of SwDMClassFactory, in-process or local server, as
 // ISwDMClassFactory. Raises EOleSysError (system text or "OLE-Fehler %.8x",

@@ -52,6 +52,9 @@ public:
     Interface* Get() const noexcept { return fObject.Get(); }
     explicit operator bool() const noexcept { return fObject != nullptr; }
 
+    // Hands the reference over, as it is, to the caller (no call).
+    Microsoft::WRL::ComPtr<Interface> Take() noexcept { return std::move(fObject); }
+
     // Releases the reference; the last one runs the library's clean-up.
     void Reset() noexcept {
         if (!fObject) return;

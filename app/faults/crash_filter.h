@@ -10,7 +10,8 @@
 //    reporting thread shows the "Anwendungsfehler" box, and once it is
 //    answered the process ends with exit code 1;
 //  - a second fault, or a fault after the operation's time-out, ends the
-//    process at once with exit code 1.
+//    process at once with exit code 1 (a save under way holds every end
+//    back, 30 s after the first fault at most: watchdog.h).
 // The first fault wakes the watchdog (WatchFault), before anything that may
 // block. A call of the GUI thread into the library that faulted never
 // returns, so it is no longer published. No dump is written and no second

@@ -1,6 +1,7 @@
 #include "dispatch_rule.h"
 
 #include "fault_record.h"
+#include "fault_rules.h"
 #include "library_call.h"
 #include "message_box.h"
 
@@ -20,11 +21,16 @@ bool IsOwnWindow(HWND window) noexcept {
 }  // namespace
 
 bool MayDispatch(const MSG& message) noexcept {
-    if (!FaultRecorded() && !LibraryCallAbandoned()) return true;
-    if (message.message == WM_QUIT) return true;
+    TDispatchLook look;
+    look.Faulted = FaultRecorded();
+    look.GivenUp = LibraryCallAbandoned();
+    if (!look.Faulted && !look.GivenUp) return true;
+    look.Quit = message.message == WM_QUIT;
+    look.Timer = message.message == WM_TIMER;
     // A timer procedure is called by the dispatch, whatever the window.
-    const bool timerProcedure = message.message == WM_TIMER && message.lParam != 0;
-    if (!timerProcedure && IsOwnWindow(message.hwnd)) return true;
+    look.TimerProcedure = look.Timer && message.lParam != 0;
+    look.OwnWindow = IsOwnWindow(message.hwnd);
+    if (DispatchAllowed(look)) return true;
     if (message.message == WM_PAINT && message.hwnd) ::ValidateRect(message.hwnd, nullptr);
     return false;
 }

@@ -10,10 +10,13 @@
 // program's own windows (the form with its controls, the hidden application
 // window, the boxes the program shows itself, owned by either or by none)
 // and the quit message; messages of other windows, thread messages and timer
-// procedures are dropped (a paint message of another window is validated as
-// it is dropped, so that it does not come again). Messages that other
-// threads send are delivered by the system before any loop sees them and
-// cannot be held back.
+// procedures are dropped, and after a time-out every timer's tick
+// (DispatchAllowed, fault_rules.h). A paint message of another window is
+// validated as it is dropped, so that it does not come again. Messages that
+// other threads send are delivered by the system before any loop sees them
+// and cannot be held back. A window procedure of the program that a loop not
+// of the program's may reach (the library's own, while a call runs) asks
+// here too before it runs a handler.
 bool MayDispatch(const MSG& message) noexcept;
 
 // Dispatches, for good, what MayDispatch lets through; the quit message too

@@ -41,9 +41,9 @@ void InstallCrashFilter(const TCrashFilterApplication& application, const TCrash
     SetProgramExceptionFilter(&CrashFilter);
 }
 
-void WatchOperationCalls(ULONGLONG closeTimerDue) noexcept {
+void WatchOperationCalls() noexcept {
     // The box's text and caption now, while nothing is blocked.
     PrepareTimeoutBox();
-    WatchOperation(::GetTickCount64(), closeTimerDue);
+    WatchOperation();
     ReadyReportBox();
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Faults and hangs: what happens when the Document Manager faults or a call
-// into it never returns. Every run ends, and a fault ends in one of the
-// program's own boxes, never in the system's crash handling.
+// into it never returns. Every run ends (but one whose save never returns
+// while no fault has come: a cut save may tear the document), and a fault
+// ends in one of the program's own boxes, never in the system's crash
+// handling.
 //
 // At start (InstallCrashFilter), before any fault, everything a report needs
 // is made: a thread made after a fault would start through the loader, which
@@ -18,10 +20,13 @@
 // own windows (dispatch_rule.h).
 //
 // On a hang: the watchdog (watchdog.h) gives up an ordinary call into the
-// library still running 30 s after the close timer of "/T" or "/P" was
-// enabled; the reporting thread shows the time-out's box, and the run ends
-// with exit code 0 when the close timer is due. A save is never cut. It also
-// bounds every report: no box 10 s after a fault, exit code 1.
+// library of "/T" or "/P" that has itself run 30 s, on a clock that stands
+// still while the machine sleeps; the reporting thread shows the time-out's
+// box at once, nothing of the operation runs any more, and the run ends 6 s
+// later with exit code 0 (1 when a fault came too). A save is not cut, but
+// for 30 s at most after a fault. The watchdog also bounds every report: no
+// box 10 s after a fault, exit code 1. The README's fault table is the one
+// list of every end.
 //
 // Which file does what:
 //  - faults.h          the set-up and the GUI thread's calls (this file)
@@ -30,6 +35,7 @@
 //  - crash_filter.h    the filter: which report a fault gets
 //  - report_boxes.h    what each report shows, and the end after it
 //  - reporting_thread.h  the thread that shows the reports, and its warm-up
+//  - queue_wait.h      its waits, which serve its message queue
 //  - box_hooks.h       the hooks that see a report's box come, and filter its loop
 //  - dispatch_rule.h   what the loops dispatch after a fault or a time-out
 //  - watchdog.h        the thread that bounds every run; ends the process
@@ -53,10 +59,9 @@
 //    timer procedures no longer swallows it (UOI_TIMERPROC_EXCEPTION_SUPPRESSION).
 void InstallCrashFilter(const TCrashFilterApplication& application, const TCrashFilterForm& form) noexcept;
 
-// The close timer of "/T" or "/P" has been enabled and is due at
-// closeTimerDue (GetTickCount64), and the status text is on screen: from now
-// on the watchdog gives up an ordinary call into the library that still runs
-// 30 s later. Makes the time-out's box text now, on the GUI thread, and lets
-// the reporting thread make its box ready; call after the application object
-// is set up, before the first call into the library.
-void WatchOperationCalls(ULONGLONG closeTimerDue) noexcept;
+// "/T" or "/P" has its status text on screen: from now on the watchdog gives
+// up an ordinary call into the library that has itself run 30 s. Makes the
+// time-out's box text now, on the GUI thread, and lets the reporting thread
+// make its box ready, waiting for it 250 ms at most; call after the
+// application object is set up, before the first call into the library.
+void WatchOperationCalls() noexcept;

@@ -10,6 +10,7 @@
 #include "fault_record.h"
 #include "message_box.h"
 #include "os_error.h"
+#include "queue_wait.h"
 #include "watchdog.h"
 
 namespace {
@@ -61,5 +62,5 @@ void ShowTimeoutBoxForGood() {
     if (gTimeoutReady) {
         ShowMessageBox(nullptr, gTimeoutText.c_str(), gTimeoutCaption.c_str(), MB_OK | MB_ICONSTOP | MB_TOPMOST);
     }
-    for (;;) ::Sleep(INFINITE);
+    for (;;) static_cast<void>(WaitServingMessages(nullptr, INFINITE));
 }

@@ -5,7 +5,7 @@
 //  - a fault on the GUI thread inside a handler: the form's error box, as for
 //    any failure of the handler, then the run goes on to its normal end;
 //  - the operation's time-out: the form's error box for the system failure
-//    ERROR_TIMEOUT, its text made in advance.
+//    ERROR_TIMEOUT, its text made in advance; the watchdog ends the run.
 // The faulting module is named without the loader (fault_module.h).
 #include <windows.h>
 
@@ -29,6 +29,7 @@
 void PrepareTimeoutBox() noexcept;
 
 // The time-out box, without an owner (the form's thread is blocked) and above
-// all other windows, when its text was made; then waits for good: the
-// watchdog ends the run when the close timer is due, answered or not.
+// all other windows, when its text was made; then waits for good, serving
+// the thread's messages: the watchdog ends the run 6 s after the give-up,
+// answered or not.
 [[noreturn]] void ShowTimeoutBoxForGood();

@@ -7,6 +7,7 @@
 #include "box_hooks.h"
 #include "fault_record.h"
 #include "handles.h"
+#include "queue_wait.h"
 #include "report_boxes.h"
 #include "watchdog.h"
 
@@ -15,14 +16,17 @@ namespace {
 const UINT cCrashExitCode = 1;
 
 // Made at start and kept for the life of the process; null when it could not
-// be had. Set by a fault the thread is to show, with the fault's code and
-// address, or by the operation's time-out.
+// be had. Set (auto-reset) by a fault the thread is to show, with the fault's
+// code and address, and by the operation's time-out.
 HANDLE gReportEvent = nullptr;
+std::atomic<bool> gFaultReported{false};
 std::atomic<DWORD> gReportCode{0};
 std::atomic<void*> gReportAddress{nullptr};
 std::atomic<bool> gReportTimeout{false};
-// Set when the program's start is over (the status text on screen).
+// Set when the program's start is over (the status text on screen), and by
+// the thread once its box is ready.
 HANDLE gWarmUpEvent = nullptr;
+HANDLE gReadyEvent = nullptr;
 
 INT_PTR CALLBACK WarmUpDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
@@ -30,8 +34,10 @@ INT_PTR CALLBACK WarmUpDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 // message box makes one: the common controls of the program's manifest are
 // loaded and the thread's window state is set up now, while nothing holds
 // the loader. A box made after a fault may find it held by the faulted
-// library.
+// library. The box's stop icon is loaded too (a shared icon, kept by the
+// system).
 void WarmUpForBoxes() noexcept {
+    static_cast<void>(::LoadIconW(nullptr, IDI_HAND));
     // The template in memory: the dialog (no menu, the system's class, no
     // title) and one push button (class atom 0x0080, no title, no creation
     // data), each on a DWORD boundary.
@@ -50,23 +56,32 @@ DWORD WINAPI ReportCrash(void*) {
     const THookHandle boxWatch = WatchBoxesOfThisThread();
     const HANDLE events[] = {gReportEvent, gWarmUpEvent};
     const DWORD count = gWarmUpEvent ? 2 : 1;
-    const DWORD woken = ::WaitForMultipleObjects(count, events, /*bWaitAll=*/FALSE, INFINITE);
+    // Before the warm-up the thread has no window and no queue to serve.
+    DWORD woken = ::WaitForMultipleObjects(count, events, /*bWaitAll=*/FALSE, INFINITE);
     if (woken == WAIT_OBJECT_0 + 1) {
         WarmUpForBoxes();
-        if (::WaitForSingleObject(gReportEvent, INFINITE) != WAIT_OBJECT_0) return 0;
-    } else if (woken != WAIT_OBJECT_0) {
-        return 0;
+        if (gReadyEvent) ::SetEvent(gReadyEvent);
+        woken = WaitServingMessages(gReportEvent, INFINITE) ? WAIT_OBJECT_0 : WAIT_FAILED;
     }
-    if (gReportTimeout) ShowTimeoutBoxForGood();
-    if (!boxWatch) MarkReportBoxShown();
-    ShowCrashAndEnd(gReportCode, gReportAddress);
+    for (;;) {
+        if (woken != WAIT_OBJECT_0) return 0;
+        if (gFaultReported) {
+            if (!boxWatch) MarkReportBoxShown();
+            ShowCrashAndEnd(gReportCode, gReportAddress);
+        }
+        // A fault recorded, but not handed here (yet, or shown by the GUI
+        // thread itself): its report comes in place of the time-out's box.
+        if (gReportTimeout && !FaultRecorded()) ShowTimeoutBoxForGood();
+        woken = WaitServingMessages(gReportEvent, INFINITE) ? WAIT_OBJECT_0 : WAIT_FAILED;
+    }
 }
 
 }  // namespace
 
 bool StartReportingThread() noexcept {
     gWarmUpEvent = ::CreateEventW(nullptr, /*bManualReset=*/TRUE, /*bInitialState=*/FALSE, nullptr);
-    gReportEvent = ::CreateEventW(nullptr, /*bManualReset=*/TRUE, /*bInitialState=*/FALSE, nullptr);
+    gReadyEvent = ::CreateEventW(nullptr, /*bManualReset=*/TRUE, /*bInitialState=*/FALSE, nullptr);
+    gReportEvent = ::CreateEventW(nullptr, /*bManualReset=*/FALSE, /*bInitialState=*/FALSE, nullptr);
     if (!gReportEvent) return false;
     DWORD threadId = 0;
     const TKernelHandle thread(::CreateThread(nullptr, 0, &ReportCrash, nullptr, 0, &threadId));
@@ -83,6 +98,7 @@ bool ReportFaultFromThread(unsigned long code, void* address) noexcept {
     if (!gReportEvent) return false;
     gReportCode = code;
     gReportAddress = address;
+    gFaultReported = true;
     if (!::SetEvent(gReportEvent)) EndProcess(cCrashExitCode);
     return true;
 }
@@ -93,5 +109,7 @@ void ReportTimeout() noexcept {
 }
 
 void ReadyReportBox() noexcept {
-    if (gWarmUpEvent) ::SetEvent(gWarmUpEvent);
+    if (!gWarmUpEvent || !::SetEvent(gWarmUpEvent) || !gReadyEvent) return;
+    // The status text is on screen: the wait is not seen.
+    static_cast<void>(::WaitForSingleObject(gReadyEvent, cReadyWait));
 }

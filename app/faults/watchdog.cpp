@@ -2,8 +2,9 @@
 
 #include <atomic>
 
-#include "library_call.h"
 #include "fault_rules.h"
+#include "library_call.h"
+#include "queue_wait.h"
 
 namespace {
 
@@ -16,20 +17,21 @@ HANDLE gWakeEvent = nullptr;
 DWORD gGuiThread = 0;
 TReportTimeout gReportTimeout = nullptr;
 
-std::atomic<ULONGLONG> gOperationStarted{0};
-std::atomic<ULONGLONG> gOperationDue{0};
-std::atomic<ULONGLONG> gFaultTick{0};
+// Times on WatchClockNow's clock; 0: not yet.
+std::atomic<bool> gOperationArmed{false};
+std::atomic<ULONGLONG> gGivenUp{0};
+std::atomic<ULONGLONG> gFaultAt{0};
 std::atomic<bool> gBoxShown{false};
 std::atomic<HWND> gReportBox{nullptr};
 std::atomic<ULONGLONG> gFaultCloseTimerDue{0};
 
 TWatchLook Look() noexcept {
     TWatchLook look;
-    look.Now = ::GetTickCount64();
+    look.Now = WatchClockNow();
     look.Call = CurrentLibraryCall();
-    look.OperationStarted = gOperationStarted;
-    look.OperationDue = gOperationDue;
-    look.FaultTick = gFaultTick;
+    look.OperationArmed = gOperationArmed;
+    look.GivenUp = gGivenUp;
+    look.FaultAt = gFaultAt;
     // IsWindowVisible reads the window's style, with no lock of the process.
     const HWND box = gReportBox;
     look.BoxShown = gBoxShown || (box && ::IsWindowVisible(box));
@@ -44,8 +46,9 @@ DWORD WINAPI Watch(void*) {
         const TWatchDecision decision = DecideWatch(look);
         if (decision.Action == TWatchAction::End) EndProcess(decision.ExitCode);
         // The call may have returned since the look: then it is not given up.
-        if (decision.Action == TWatchAction::GiveUpCall && AbandonLibraryCall(look.Call) && gReportTimeout) {
-            gReportTimeout();
+        if (decision.Action == TWatchAction::GiveUpCall && AbandonLibraryCall(look.Call)) {
+            gGivenUp = look.Now;
+            if (gReportTimeout) gReportTimeout();
         }
         ::Sleep(cWatchInterval);
     }
@@ -72,15 +75,19 @@ bool StartWatchdog(TReportTimeout reportTimeout) noexcept {
     return false;
 }
 
-void WatchOperation(ULONGLONG started, ULONGLONG due) noexcept {
-    gOperationDue = due;
-    gOperationStarted = started;
+void WatchOperation() noexcept {
+    gOperationArmed = true;
     Wake();
 }
 
 void WatchFault(ULONGLONG closeTimerDue) noexcept {
-    gFaultCloseTimerDue = closeTimerDue;
-    gFaultTick = ::GetTickCount64();
+    const ULONGLONG now = WatchClockNow();
+    if (closeTimerDue != 0) {
+        // The timer's due time on the watchdog's clock.
+        const ULONGLONG tickNow = ::GetTickCount64();
+        gFaultCloseTimerDue = now + (closeTimerDue > tickNow ? closeTimerDue - tickNow : 0);
+    }
+    gFaultAt = now;
     Wake();
 }
 
@@ -90,10 +97,14 @@ void WatchReportBox(HWND box) noexcept { gReportBox = box; }
 
 void EndProcess(UINT exitCode) noexcept {
     if (::GetCurrentThreadId() != gGuiThread) {
-        for (;;) {
-            const TLibraryCallState call = CurrentLibraryCall();
-            if (call.Abandoned || call.Kind != TLibraryCallKind::Save) break;
-            ::Sleep(cSaveWaitInterval);
+        // The watchdog's own thread has no windows and only sleeps.
+        const bool servesMessages = ::IsGUIThread(/*bConvert=*/FALSE) != FALSE;
+        while (SaveHoldsTheEnd(CurrentLibraryCall(), WatchClockNow(), gFaultAt)) {
+            if (servesMessages) {
+                static_cast<void>(WaitServingMessages(nullptr, cSaveWaitInterval));
+            } else {
+                ::Sleep(cSaveWaitInterval);
+            }
         }
     }
     ::TerminateProcess(::GetCurrentProcess(), exitCode);

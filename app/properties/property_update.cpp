@@ -50,12 +50,14 @@ TPropertyCounts UpdateCustomProperties(const std::wstring& SldFileName, const st
         throw Exception(PropertyNotAddedText(SldFileName, StrgL[*lost].Name));
     }
 
-    // The save is never cut, however long it takes; what follows it only
-    // finishes the work.
+    // The save is not cut, however long it takes (unless a fault came);
+    // after a successful one the calls that follow only finish the work.
+    // After a failed one they stay under the operation's deadline: a hang
+    // there still brings a box, and with it the failure.
     SwDmDocumentSaveError saveError = swDmDocumentSaveErrorFail;
     const HRESULT saved = swDoc10.Call(TLibraryCallKind::Save)->Save(&saveError);
-    MarkLibraryWorkDone();
     if (FAILED(saved) && saveError == swDmDocumentSaveErrorNone) saveError = swDmDocumentSaveErrorFail;
+    if (saveError == swDmDocumentSaveErrorNone) MarkLibraryWorkDone();
     swDoc.Close();
     // Nothing reached the disk: no counts to report.
     if (saveError != swDmDocumentSaveErrorNone) throw Exception(DocumentSaveErrorText(SldFileName, saveError));

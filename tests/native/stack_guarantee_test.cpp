@@ -29,12 +29,13 @@ TEST_P(StackGuaranteeTest, OnlyAReserveLargeEnoughGivesItUp) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, StackGuaranteeTest,
     testing::Values(
-        // The program's own reserve (its image header) and the usual 1 MiB.
+        // The program's own reserve (its image header) and the usual 1 MiB,
+        // the smallest that gives it up.
         GuaranteeCase{"TwoMebibytes", cLow, cLow + 2 * 1024 * 1024, cThreadStackGuarantee},
         GuaranteeCase{"OneMebibyte", cLow, cLow + 1024 * 1024, cThreadStackGuarantee},
-        GuaranteeCase{"SmallestThatGivesItUp", cLow, cLow + 256 * 1024, cThreadStackGuarantee},
-        GuaranteeCase{"OnePageBelowThat", cLow, cLow + 252 * 1024, 0},
-        // A worker sized small by its library.
+        GuaranteeCase{"OnePageBelowOneMebibyte", cLow, cLow + 1020 * 1024, 0},
+        // Workers sized to their need by their library keep all of it.
+        GuaranteeCase{"QuarterMebibyte", cLow, cLow + 256 * 1024, 0},
         GuaranteeCase{"SixtyFourKibibytes", cLow, cLow + 64 * 1024, 0},
         // Limits that make no reserve: none told, or upside down.
         GuaranteeCase{"NoLimitsTold", 0, 0, 0},
