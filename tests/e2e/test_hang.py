@@ -1,25 +1,33 @@
-"""Calls into the stand-in Document Manager that do not return (its faults
-"hang-open", "hang-preview", "hang-add", "hang-save", "hang-close",
-"hang-release"), and a handler's fault after which the GUI thread is stuck in
-a message that a thread of the library's sends ("crash-sendhang").
+"""Calls into the stand-in Document Manager that do not return, or return
+late (its faults "hang-open", "hang-preview", "hang-add", "hang-save",
+"hang-close", "hang-release"), a handler's fault after which the GUI thread
+is stuck in a message that a thread of the library's sends
+("crash-sendhang"), and a fault on a thread of the library's that the save
+waits for ("crash-thread-during-save").
 
-An ordinary call of "/T" or "/P" still running 30 s after the close timer was
-enabled is given up: the form's error box for system error 1460 comes, from
-a thread that is not blocked, the status text stays, nothing more of the
-operation is done (also when the call comes back late), and the run ends
-with exit code 0 when the close timer is due, 36 s after it was enabled. A
-save is never cut. A call that finishes work already done (after the save,
-after the preview is written) ends the run 10 s after it began. After a
-handler's fault, the run ends 10 s after the close timer was due even when
-the timer can no longer run.
+An ordinary call of "/T" or "/P" that has itself run 30 s is given up: the
+form's error box for system error 1460 comes, from a thread that is not
+blocked, the status text stays, nothing more of the operation is done (also
+when the call comes back late), and 6 s later the run ends with exit code 0
+(36 s after the close timer was enabled, for a call made then). Calls that
+each return within 30 s are never cut, however long they take together. A
+save is never cut, unless a thread of the library's faults while it runs:
+the "Anwendungsfehler" box comes, and once it is answered the run ends with
+exit code 1 when the save returns (the document saved) or 30 s after the
+fault, whichever comes first. A call that finishes work already done (after
+the save, after the preview is written) ends the run 10 s after it began.
+After a handler's fault, the run ends 10 s after the close timer was due
+even when the timer can no longer run.
 
-The rows wait up to about 55 s each, so they run side by side, each
-program's boxes told apart by its process."""
+A run that may show no box is watched for one until shortly before its
+earliest end. The rows wait up to about a minute each, so they run side by
+side, each program's boxes told apart by its process."""
 
 import collections
 import concurrent.futures
 import os
 import re
+import subprocess
 import sys
 import threading
 import time
@@ -33,18 +41,28 @@ PREVIEW_TEXT = "Preview wird aktualisiert..."
 PROPERTIES_TEXT = "Properties werden aktualisiert..."
 TIMEOUT_TEXT = re.compile(r"Systemfehler\.  Code: 1460\.\r\n.+\.", re.S)
 HANDLER_AV = re.compile(r"Zugriffsverletzung bei Adresse [0-9A-F]{16} in Modul swdocumentmgr\.dll\.")
+CRASH_CAPTION = "Anwendungsfehler"
+CRASH_AV = re.compile(r"Exception EAccessViolation in Modul swdocumentmgr\.dll bei [0-9A-F]{16}\.\r\n"
+                      r"Externe Exception C0000005\.")
 CLOSE_TIMER = 36  # s from "/T" or "/P" arming the close timer to its end
-DEADLINE = 30     # s from the same moment to a call being given up
+DEADLINE = 30     # s a call may run before it is given up
+FAULT_BOUND = 30  # s from a fault during the save to the run's end, the box answered
 FINISHING = 10    # s a call that finishes work already done may take
 OLD_PREVIEW = b"\xff\xd8 an older preview, kept as it is \xff\xd9"
 SAVE_SECONDS = 50
+SLOW_CALL = 20  # s each of two calls takes, together longer than the close timer
+SAVE_AFTER_FAULT = 3  # s a save waits for its faulted thread before it writes
 
 # command: "/T" or "/P"; fault: the stand-in's; box: the box's text (None:
 # no box may come); end: (earliest, latest) seconds from the start to the
-# run's end, or from the logged slot to it when since is given; since: the
-# stand-in's slot (Document calls) whose first call starts the clock; then:
-# a check of what the run left, given the row's folder.
-Case = collections.namedtuple("Case", "name command fault box end since then")
+# run's end, from the logged slot to it when since is given, or from the box
+# when it is answered; since: the stand-in's slot (Document calls) whose
+# first call starts the clock; then: a check of what the run left, given the
+# row's folder; exit_code: the run's; answered: the box is the
+# "Anwendungsfehler" box of a fault on a thread of the library's, answered
+# as soon as it is found (else it is the program's own, left alone).
+Case = collections.namedtuple("Case", "name command fault box end since then exit_code answered",
+                              defaults=(0, False))
 
 Row = collections.namedtuple("Row", "folder document preview record")
 
@@ -97,11 +115,11 @@ class HangTest(k.WineTestCase):
         proc, started, window = self.launch_row(case, row)
         try:
             if case.box is not None:
-                found = k.dialog(wait=CLOSE_TIMER + 20, pid=window.pid)
+                found = k.dialog(wait=CLOSE_TIMER + 20, pid=window.pid, press=case.answered)
                 box_seen = time.monotonic() - started
                 self.assertIsNotNone(found, "no box; exit code %r" % proc.poll())
                 box, children = found
-                self.assertEqual(box.text, TITLE)
+                self.assertEqual(box.text, CRASH_CAPTION if case.answered else TITLE)
                 self.assertRegex(k.box_text(found) or "", case.box)
                 self.assertEqual([c.text for c in children if c.cls == "Button" and c.visible], ["OK"])
                 self.assertEqual(len([c for c in children
@@ -114,19 +132,30 @@ class HangTest(k.WineTestCase):
                     # The status text stays under the box.
                     self.assertEqual(k.label_text(window), PREVIEW_TEXT if case.command == "/T" else PROPERTIES_TEXT)
                     self.assertIsNone(proc.poll(), "ended with the box")
-            clock = started
+            # An answered box starts the clock.
+            clock = started + box_seen if case.answered else started
             if case.since is not None:
                 self.assertTrue(k.wait_for(lambda: self.slot_called(row, case.since), timeout=60),
                                 "slot %d never called" % case.since)
                 clock = time.monotonic()
-            exit_code = proc.wait(timeout=CLOSE_TIMER + SAVE_SECONDS)
-            ended = time.monotonic() - clock
-            self.assertEqual(exit_code, 0)
             earliest, latest = case.end
+            with concurrent.futures.ThreadPoolExecutor(max_workers=1) as watch:
+                box_came = None
+                if case.box is None:
+                    box_came = watch.submit(k.dialog, wait=max(0, earliest - 1 - (time.monotonic() - clock)),
+                                            pid=window.pid)
+                try:
+                    exit_code = proc.wait(timeout=CLOSE_TIMER + SAVE_SECONDS)
+                except subprocess.TimeoutExpired:
+                    exit_code = None
+                self.assertIsNotNone(exit_code, "did not end (waited %d s)" % (CLOSE_TIMER + SAVE_SECONDS))
+                ended = time.monotonic() - clock
+                found = box_came.result() if box_came is not None else None
+                if found is not None:
+                    self.fail("a box came: %r" % k.box_text(found))
+            self.assertEqual(exit_code, case.exit_code)
             self.assertGreater(ended, earliest, "ended early")
             self.assertLess(ended, latest, "ended late")
-            if case.box is None:
-                self.assertIsNone(k.dialog(wait=0, pid=window.pid), "a box came")
             self.assertEqual([w for w in k.top_windows() if w.pid == window.pid], [], "windows left behind")
             case.then(self, row, document_before)
         finally:
@@ -139,6 +168,10 @@ class HangTest(k.WineTestCase):
     def document_unchanged(self, row, document_before):
         self.assertEqual(k.read(row.document), document_before, "the document was changed")
         self.assertFalse(self.slot_called(row, 33), "the document was saved")
+
+    def save_never_returned(self, row, document_before):
+        self.assertTrue(self.slot_called(row, 33), "no save")
+        self.assertEqual(k.read(row.document), document_before, "the document was changed")
 
     def properties_saved(self, row, _document_before):
         self.assertTrue(self.slot_called(row, 33), "no save")
@@ -158,6 +191,9 @@ class HangTest(k.WineTestCase):
                  (CLOSE_TIMER - 1, CLOSE_TIMER + 8), None, HangTest.old_preview_kept),
             Case("AddNeverReturns", "/P", "hang-add", TIMEOUT_TEXT, (CLOSE_TIMER - 1, CLOSE_TIMER + 8), None,
                  HangTest.document_unchanged),
+            # Two calls of 20 s each, 40 s in all: neither is cut.
+            Case("TwoSlowCallsEachWithinTheBound", "/T", "hang-open:%d,hang-preview:%d" % (SLOW_CALL, SLOW_CALL),
+                 None, (2 * SLOW_CALL, 2 * SLOW_CALL + 14), None, HangTest.whole_preview),
             # A save of 50 s is never cut; the result's 1.5 s follow it.
             Case("LongSave", "/P", "hang-save:%d" % SAVE_SECONDS, None, (SAVE_SECONDS, SAVE_SECONDS + 12), None,
                  HangTest.properties_saved),
@@ -172,6 +208,15 @@ class HangTest(k.WineTestCase):
             # run, the watchdog does 10 s after it was due.
             Case("HandlerFaultThenSentMessageNeverReturns", "/T", "crash-sendhang", HANDLER_AV,
                  (CLOSE_TIMER + 8, CLOSE_TIMER + 16), None, HangTest.old_preview_kept),
+            # A thread of the library's faults and the save waits for it for
+            # good: the answered box does not wait for the save longer than
+            # 30 s from the fault (the box comes a moment after it).
+            Case("FaultDuringSaveThatNeverReturns", "/P", "crash-thread-during-save", CRASH_AV,
+                 (FAULT_BOUND - 5, FAULT_BOUND + 10), None, HangTest.save_never_returned, exit_code=1, answered=True),
+            # The save waits 3 s for its faulted thread, then writes: the
+            # answer, which came before, ends the run once it has returned.
+            Case("FaultDuringSaveThatReturns", "/P", "crash-thread-during-save:%d" % SAVE_AFTER_FAULT, CRASH_AV,
+                 (0, SAVE_AFTER_FAULT + 8), None, HangTest.properties_saved, exit_code=1, answered=True),
         ]
         with concurrent.futures.ThreadPoolExecutor(max_workers=len(cases)) as pool:
             futures = [(case, pool.submit(self.run_case, case)) for case in cases]

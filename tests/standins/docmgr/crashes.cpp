@@ -51,10 +51,11 @@ void StartFaultingThread(DWORD delay) {
     static_cast<void>(thread);
 }
 
-// The fault on a thread of the library's own, which the caller waits for.
-void FaultOnOwnThread() {
+// The fault on a thread of the library's own, which the caller waits for, up
+// to wait ms (INFINITE: for good; the faulted thread never ends).
+void FaultOnOwnThread(DWORD wait) {
     const TKernelHandle thread(::CreateThread(nullptr, 0, &FaultingThread, nullptr, 0, nullptr));
-    if (thread) ::WaitForSingleObject(thread.Get(), INFINITE);
+    if (thread) ::WaitForSingleObject(thread.Get(), wait);
 }
 
 // "crash-thread-nowait": the fault comes a moment after the call that made
@@ -172,7 +173,7 @@ void CrashWhenAsked() {
     if (FaultActive(TFault::Crash) || FaultActive(TFault::CrashFilter) || FaultActive(TFault::CrashFilterLate))
         WriteThroughNullPointer();
     if (FaultActive(TFault::CrashOverflow)) static_cast<void>(gRecurse(0));
-    if (FaultActive(TFault::CrashThread)) FaultOnOwnThread();
+    if (FaultActive(TFault::CrashThread)) FaultOnOwnThread(INFINITE);
     if (FaultActive(TFault::CrashThreadNoWait)) StartFaultingThread(cNoWaitFaultDelay);
     if (FaultActive(TFault::CrashLoaderLock)) FaultWhileLoaderLockHeld();
     if (FaultActive(TFault::CrashTimerProc)) FaultWithLibraryCallsPending();
@@ -181,6 +182,10 @@ void CrashWhenAsked() {
         StartFaultingThread(cSecondFaultDelay);
         WriteThroughNullPointer();
     }
+}
+
+void CrashThreadDuringSaveWhenAsked() {
+    if (FaultActive(TFault::CrashThreadDuringSave)) FaultOnOwnThread(FaultDuration(TFault::CrashThreadDuringSave));
 }
 
 void DelayCloseWhenAsked() {

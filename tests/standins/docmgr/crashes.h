@@ -12,6 +12,11 @@
 // for, and for "crash-thread-nowait" after starting the thread that faults.
 void CrashWhenAsked();
 
+// For "crash-thread-during-save", in Save before it writes: a thread of the
+// library's that writes through a null pointer, waited for for good or for
+// the fault's seconds.
+void CrashThreadDuringSaveWhenAsked();
+
 // For "crash-thread-nowait": CloseDoc takes a moment.
 void DelayCloseWhenAsked();
 

@@ -170,6 +170,7 @@ public:
         }
         if (FaultActive(TFault::Save)) return S_OK;
         HangWhenAsked(TFault::HangSave);
+        CrashThreadDuringSaveWhenAsked();
         try {
             std::vector<std::uint8_t> bytes;
             if (SUCCEEDED(EncodeDocument(fContent, bytes)) && ReplaceFileBytes(fFile.Get(), bytes)) {

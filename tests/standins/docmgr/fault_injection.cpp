@@ -33,6 +33,7 @@ const wchar_t* FaultName(TFault fault) {
         case TFault::CrashTimerProc: return L"crash-timerproc";
         case TFault::CrashTwice: return L"crash-twice";
         case TFault::CrashSendHang: return L"crash-sendhang";
+        case TFault::CrashThreadDuringSave: return L"crash-thread-during-save";
         case TFault::HangOpen: return L"hang-open";
         case TFault::HangPreview: return L"hang-preview";
         case TFault::HangAdd: return L"hang-add";

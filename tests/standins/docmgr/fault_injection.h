@@ -49,6 +49,10 @@
 //                 caller's thread and a thread of its own that, 1 s later,
 //                 sends that window a message whose procedure never returns;
 //                 then writes through a null pointer
+//   crash-thread-during-save  Save, before it writes, makes a thread of its
+//                 own that writes through a null pointer, and waits for it:
+//                 for good, or for the seconds given after a colon
+//                 ("crash-thread-during-save:3"), then writes as usual
 //   png-straight  GetPreviewPNGBitmap hands out a PNG with transparency with
 //                 its colour straight, not premultiplied by alpha
 //   png-bottomup  GetPreviewPNGBitmap's DIB section holds its bottom row
@@ -69,8 +73,8 @@
 enum class TFault { ClassFactory, License, Application, Document, Revision10, Save, Preview, NotPicture, Add,
                     EmptyPicture, Crash, CrashOverflow, CrashThread, CrashFilter, CrashFilterLate, FilterCalls,
                     Instance, CrashThreadNoWait, CrashLoaderLock, CrashTimerProc, CrashTwice, CrashSendHang,
-                    HangOpen, HangPreview, HangAdd, HangSave, HangClose, HangRelease, PngStraight, PngBottomUp,
-                    PngSelected };
+                    CrashThreadDuringSave, HangOpen, HangPreview, HangAdd, HangSave, HangClose, HangRelease,
+                    PngStraight, PngBottomUp, PngSelected };
 
 // Whether the fault is asked for, with or without seconds.
 bool FaultActive(TFault fault);
