@@ -34,10 +34,8 @@ INT_PTR CALLBACK WarmUpDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 // message box makes one: the common controls of the program's manifest are
 // loaded and the thread's window state is set up now, while nothing holds
 // the loader. A box made after a fault may find it held by the faulted
-// library. The box's stop icon is loaded too (a shared icon, kept by the
-// system).
+// library.
 void WarmUpForBoxes() noexcept {
-    static_cast<void>(::LoadIconW(nullptr, IDI_HAND));
     // The template in memory: the dialog (no menu, the system's class, no
     // title) and one push button (class atom 0x0080, no title, no creation
     // data), each on a DWORD boundary.

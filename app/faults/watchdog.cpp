@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "fault_record.h"
 #include "fault_rules.h"
 #include "library_call.h"
 #include "queue_wait.h"
@@ -14,7 +15,6 @@ const DWORD cSaveWaitInterval = 50;  // ms between looks at a running save
 // Made at start and kept for the life of the process; null when it could not
 // be had. Set by the first fault and by arming the operation.
 HANDLE gWakeEvent = nullptr;
-DWORD gGuiThread = 0;
 TReportTimeout gReportTimeout = nullptr;
 
 // Times on WatchClockNow's clock; 0: not yet.
@@ -61,7 +61,6 @@ void Wake() noexcept {
 }  // namespace
 
 bool StartWatchdog(TReportTimeout reportTimeout) noexcept {
-    gGuiThread = ::GetCurrentThreadId();
     gReportTimeout = reportTimeout;
     gWakeEvent = ::CreateEventW(nullptr, /*bManualReset=*/TRUE, /*bInitialState=*/FALSE, nullptr);
     if (!gWakeEvent) return false;
@@ -96,9 +95,10 @@ void MarkReportBoxShown() noexcept { gBoxShown = true; }
 void WatchReportBox(HWND box) noexcept { gReportBox = box; }
 
 void EndProcess(UINT exitCode) noexcept {
-    if (::GetCurrentThreadId() != gGuiThread) {
-        // The watchdog's own thread has no windows and only sleeps.
-        const bool servesMessages = ::IsGUIThread(/*bConvert=*/FALSE) != FALSE;
+    if (!OnGuiThread()) {
+        // The reporting thread has windows; any other thread only sleeps
+        // (the watchdog's has none, a faulted one may have the library's).
+        const bool servesMessages = ::GetCurrentThreadId() == ReportingThread();
         while (SaveHoldsTheEnd(CurrentLibraryCall(), WatchClockNow(), gFaultAt)) {
             if (servesMessages) {
                 static_cast<void>(WaitServingMessages(nullptr, cSaveWaitInterval));

@@ -22,7 +22,7 @@
 using TReportTimeout = void (*)() noexcept;
 
 // Makes the watchdog thread; false when it (or its event) cannot be had, and
-// then no run is bounded. Call once, at start.
+// then no run is bounded. Call once, at start, after InitFaultRecord.
 bool StartWatchdog(TReportTimeout reportTimeout) noexcept;
 
 // "/T" or "/P" is under way: from now on an ordinary call into the library
@@ -46,5 +46,5 @@ void WatchReportBox(HWND box) noexcept;
 // program nor the detach code of a library runs. A save of the document that
 // runs on the GUI thread is not cut: a thread other than the GUI thread waits
 // here while it runs, but no longer than 30 s after a fault
-// (SaveHoldsTheEnd); a thread with windows serves its messages meanwhile.
+// (SaveHoldsTheEnd); the reporting thread serves its messages meanwhile.
 [[noreturn]] void EndProcess(UINT exitCode) noexcept;

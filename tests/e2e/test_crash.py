@@ -63,7 +63,7 @@ CASES = [
          None, False, 5),
     # Another thread keeps the loader lock: the box comes, ready before the
     # fault, and its answer ends the run; where the system still needs the
-    # loader for it (Wine loads the box's icon under the lock), the run ends
+    # loader for it (Wine asks it for comctl32's handle), the run ends
     # by itself within 15 s.
     Case("LoaderLockHeld", "crash-loaderlock", MAYBE_CRASH_BOX, CRASH_AV, True, 1, 15, False, False, 0),
     Case("LibraryTimerAndWindow", "crash-timerproc", TITLE, HANDLER_AV, False, 0, TIMER, False, True, 0),

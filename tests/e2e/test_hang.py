@@ -15,7 +15,8 @@ save is never cut, unless a thread of the library's faults while it runs:
 the "Anwendungsfehler" box comes, and once it is answered the run ends with
 exit code 1 when the save returns (the document saved) or 30 s after the
 fault, whichever comes first. A call that finishes work already done (after
-the save, after the preview is written) ends the run 10 s after it began.
+a successful save, after the preview is written) ends the run 10 s after it
+began; after a failed save the close is under the deadline.
 After a handler's fault, the run ends 10 s after the close timer was due
 even when the timer can no longer run.
 
@@ -197,6 +198,10 @@ class HangTest(k.WineTestCase):
             # A save of 50 s is never cut; the result's 1.5 s follow it.
             Case("LongSave", "/P", "hang-save:%d" % SAVE_SECONDS, None, (SAVE_SECONDS, SAVE_SECONDS + 12), None,
                  HangTest.properties_saved),
+            # CloseDoc after a failed save: the work is not done, the close
+            # stays under the deadline and brings the box.
+            Case("CloseAfterFailedSaveNeverReturns", "/P", "save,hang-close", TIMEOUT_TEXT,
+                 (CLOSE_TIMER - 1, CLOSE_TIMER + 8), None, HangTest.save_never_returned),
             # CloseDoc after the save: the work is done.
             Case("CloseAfterSaveNeverReturns", "/P", "hang-close", None, (FINISHING - 1, FINISHING + 6), 15,
                  HangTest.properties_saved),
