@@ -13,6 +13,7 @@
 #include "faults.h"
 #include "message_box.h"
 #include "param_name.h"
+#include "queue_wait.h"
 
 namespace {
 
@@ -68,22 +69,6 @@ HWND OwnerWindow(Owner owner) {
     return nullptr;
 }
 
-// Waits up to ms for handle (none: just the time), handing the messages that
-// the box's thread sends to the owner on this thread meanwhile.
-void WaitServingMessages(HANDLE handle, DWORD ms) {
-    const ULONGLONG deadline = ::GetTickCount64() + ms;
-    for (;;) {
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline) return;
-        const DWORD count = handle ? 1 : 0;
-        const DWORD woken = ::MsgWaitForMultipleObjects(count, &handle, FALSE, static_cast<DWORD>(deadline - now),
-                                                        QS_ALLINPUT);
-        if (count && woken == WAIT_OBJECT_0) return;
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-    }
-}
-
 // A box on a thread of its own, up while the object lives.
 class TShownBox {
 public:
@@ -91,14 +76,15 @@ public:
         : fShower(shower), fOwner(OwnerWindow(owner)), fCaption(caption) {
         fThread = ::CreateThread(nullptr, 0, &Show, this, 0, nullptr);
         for (int attempt = 0; attempt < 200 && fThread && !fBox; ++attempt) {
-            WaitServingMessages(nullptr, 50);
+            // The box's thread sends its owner messages meanwhile.
+            static_cast<void>(WaitServingMessages(nullptr, 50));
             fBox = ::FindWindowW(L"#32770", fCaption.c_str());
         }
     }
     ~TShownBox() {
         if (fBox) ::PostMessageW(fBox, WM_COMMAND, IDOK, 0);
         if (fThread) {
-            WaitServingMessages(fThread, 10000);
+            static_cast<void>(WaitServingMessages(fThread, 10000));
             ::CloseHandle(fThread);
         }
     }
