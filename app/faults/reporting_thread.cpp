@@ -55,14 +55,15 @@ DWORD WINAPI ReportCrash(void*) {
     const HANDLE events[] = {gReportEvent, gWarmUpEvent};
     const DWORD count = gWarmUpEvent ? 2 : 1;
     // Before the warm-up the thread has no window and no queue to serve.
-    DWORD woken = ::WaitForMultipleObjects(count, events, /*bWaitAll=*/FALSE, INFINITE);
+    const DWORD woken = ::WaitForMultipleObjects(count, events, /*bWaitAll=*/FALSE, INFINITE);
     if (woken == WAIT_OBJECT_0 + 1) {
         WarmUpForBoxes();
         if (gReadyEvent) ::SetEvent(gReadyEvent);
-        woken = WaitServingMessages(gReportEvent, INFINITE) ? WAIT_OBJECT_0 : WAIT_FAILED;
+        if (!WaitServingMessages(gReportEvent, INFINITE)) return 0;
+    } else if (woken != WAIT_OBJECT_0) {
+        return 0;
     }
     for (;;) {
-        if (woken != WAIT_OBJECT_0) return 0;
         if (gFaultReported) {
             if (!boxWatch) MarkReportBoxShown();
             ShowCrashAndEnd(gReportCode, gReportAddress);
@@ -70,7 +71,7 @@ DWORD WINAPI ReportCrash(void*) {
         // A fault recorded, but not handed here (yet, or shown by the GUI
         // thread itself): its report comes in place of the time-out's box.
         if (gReportTimeout && !FaultRecorded()) ShowTimeoutBoxForGood();
-        woken = WaitServingMessages(gReportEvent, INFINITE) ? WAIT_OBJECT_0 : WAIT_FAILED;
+        if (!WaitServingMessages(gReportEvent, INFINITE)) return 0;
     }
 }
 
